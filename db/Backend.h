@@ -18,7 +18,7 @@ using Argument = server::Argument;
 // What a connection needs from the database behind it: the embedded engine or an SQL
 // Server reached by ODBC. Every failure is thrown as db::Error with the server's text.
 class Backend {
-public:
+  public:
     virtual ~Backend() = default;
 
     // Runs a batch; `?` placeholders bind `params` in order. 0 seconds: no time-out.

@@ -20,7 +20,7 @@ namespace db {
 //     name when one is configured, else through FreeTDS to that host ("host" or
 //     "host,port"; port 1433, TDS 7.4, UTF-8).
 class Connection {
-public:
+  public:
     enum class Kind { None, Embedded, Odbc };
 
     Connection() = default;
@@ -62,7 +62,7 @@ public:
     // The database file an OLE DB string names, empty when it names an ODBC source.
     static std::string embeddedPath(const ConnectionString& oleDb);
 
-private:
+  private:
     std::string connectionString_;
     std::unique_ptr<Backend> backend_;
     Kind kind_ = Kind::None;

@@ -10,7 +10,7 @@ namespace db {
 // Catalog=QOR;Data Source=host;..."): keys matched without regard to case, every pair
 // kept in its order so the rest of the string survives a round trip.
 class ConnectionString {
-public:
+  public:
     ConnectionString() = default;
     explicit ConnectionString(const std::string& text);
 
@@ -27,7 +27,7 @@ public:
     const std::vector<std::pair<std::string, std::string>>& pairs() const { return pairs_; }
     std::string toString() const;
 
-private:
+  private:
     std::vector<std::pair<std::string, std::string>> pairs_;
 };
 

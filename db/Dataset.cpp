@@ -8,7 +8,9 @@ namespace db {
 
 namespace {
 
-std::size_t u(int i) { return static_cast<std::size_t>(i); }
+std::size_t u(int i) {
+    return static_cast<std::size_t>(i);
+}
 
 // "semester" becomes "[semester]"; a qualified or already bracketed name stays as written.
 std::string quoteTable(const std::string& name) {
@@ -26,7 +28,8 @@ std::string singleTableOf(const std::string& sql) {
     std::size_t b = folded.find_first_not_of(" \t\r\n", from + 6);
     if (b == std::string::npos) return {};
     std::size_t e = b;
-    while (e < sql.size() && !std::isspace(static_cast<unsigned char>(sql[e])) && sql[e] != ';') ++e;
+    while (e < sql.size() && !std::isspace(static_cast<unsigned char>(sql[e])) && sql[e] != ';')
+        ++e;
     std::string rest = folded.substr(e);
     for (const char* word : {" join ", ",", " from ", "union"})
         if (rest.find(word) != std::string::npos) return {};
@@ -50,8 +53,8 @@ void Dataset::setSql(const std::string& text) {
     for (const std::string& name : prepared.names) {
         if (next.find(name)) continue;
         Parameter* old = params_.find(name);
-        next.add(name, old ? old->type() : Type::Null, ParamDirection::Input,
-                 old ? old->size() : 0, true, old ? old->value() : Value());
+        next.add(name, old ? old->type() : Type::Null, ParamDirection::Input, old ? old->size() : 0,
+                 true, old ? old->value() : Value());
     }
     params_ = std::move(next);
 }
@@ -131,9 +134,8 @@ int Dataset::effectiveTimeout() const {
 }
 
 void Dataset::buildFields(const std::vector<Column>& columns) {
-    bool declaredData = std::any_of(fields_.begin(), fields_.end(), [](const auto& f) {
-        return f->kind() == FieldKind::Data;
-    });
+    bool declaredData = std::any_of(fields_.begin(), fields_.end(),
+                                    [](const auto& f) { return f->kind() == FieldKind::Data; });
     auto columnOf = [&](const std::string& name) {
         std::string wanted = foldCase(name);
         for (std::size_t c = 0; c < columns.size(); ++c)
@@ -147,8 +149,8 @@ void Dataset::buildFields(const std::vector<Column>& columns) {
                     return foldCase(f->name()) == foldCase(columns[c].name);
                 }))
                 continue;  // a declared lookup or calculated field of that name wins
-            all.push_back(std::unique_ptr<Field>(
-                new Field(this, columns[c].name, FieldKind::Data, columns[c].type, columns[c].size)));
+            all.push_back(std::unique_ptr<Field>(new Field(this, columns[c].name, FieldKind::Data,
+                                                           columns[c].type, columns[c].size)));
             all.back()->column_ = static_cast<int>(c);
         }
         for (auto& f : fields_) all.push_back(std::move(f));
@@ -185,10 +187,10 @@ void Dataset::calculate(std::vector<Value>& values) {
             const Field& key = field(f->keyField());
             const Value& k = values[u(key.index())];
             Dataset& source = *f->lookupDataset();
-            values[u(f->index())] = isNull(k) || !source.active()
-                                        ? Value()
-                                        : source.lookup(f->lookupKeyField(), k,
-                                                        f->lookupResultField());
+            values[u(f->index())] =
+                isNull(k) || !source.active()
+                    ? Value()
+                    : source.lookup(f->lookupKeyField(), k, f->lookupResultField());
         } else if (f->kind() == FieldKind::Calculated) {
             values[u(f->index())] = Value();
             any = true;
@@ -244,7 +246,8 @@ void Dataset::open() {
                                     ? PreparedText{"SELECT * FROM " + quoteTable(command_), {}}
                                     : prepareNamedParameters(command_);
         std::vector<Value> values;
-        for (const std::string& name : prepared.names) values.push_back(params_.byName(name).value());
+        for (const std::string& name : prepared.names)
+            values.push_back(params_.byName(name).value());
         result = connection_->execute(prepared.text, values, effectiveTimeout());
     }
     if (result.resultSets.empty()) throw Error("The command did not return a set of rows");
@@ -330,7 +333,8 @@ void Dataset::rebuildView(Bookmark keep) {
     if (!sortKeys_.empty()) {
         std::stable_sort(view_.begin(), view_.end(), [this](int a, int b) {
             for (const SortKey& k : sortKeys_) {
-                int c = compareValues(rows_[u(a)].values[u(k.field)], rows_[u(b)].values[u(k.field)]);
+                int c =
+                    compareValues(rows_[u(a)].values[u(k.field)], rows_[u(b)].values[u(k.field)]);
                 if (c != 0) return k.descending ? c > 0 : c < 0;
             }
             return false;
@@ -418,7 +422,8 @@ bool Dataset::bookmarkValid(Bookmark b) const {
 void Dataset::gotoBookmark(Bookmark b) {
     checkBrowseMode();
     if (!bookmarkValid(b)) throw Error("Record not found");
-    pos_ = static_cast<int>(std::find(view_.begin(), view_.end(), static_cast<int>(b)) - view_.begin());
+    pos_ = static_cast<int>(std::find(view_.begin(), view_.end(), static_cast<int>(b)) -
+                            view_.begin());
     eof_ = bof_ = false;
     notifyScroll();
 }
@@ -458,7 +463,8 @@ void Dataset::setSort(const std::string& sort) {
     std::size_t i = 0;
     while (i < sort.size()) {
         std::size_t comma = sort.find(',', i);
-        std::string part = sort.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
+        std::string part =
+            sort.substr(i, comma == std::string::npos ? std::string::npos : comma - i);
         i = comma == std::string::npos ? sort.size() : comma + 1;
         std::vector<std::string> words;
         std::size_t p = 0;
@@ -493,8 +499,7 @@ void Dataset::setSort(const std::string& sort) {
 
 void Dataset::setFilter(const std::string& text) {
     FilterExpression expr(text);
-    if (active() && filtered_)
-        expr.bind([this](const std::string& n) { return field(n).index(); });
+    if (active() && filtered_) expr.bind([this](const std::string& n) { return field(n).index(); });
     if (active()) checkBrowseMode();
     filterText_ = text;
     filterExpr_ = std::move(expr);

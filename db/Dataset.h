@@ -31,7 +31,7 @@ using Bookmark = std::int64_t;
 // cursor): browse it, locate, sort and filter it, and edit, insert and delete rows that
 // are written back to the server one statement at a time.
 class Dataset {
-public:
+  public:
     explicit Dataset(Connection* connection = nullptr);
     ~Dataset();
     Dataset(const Dataset&) = delete;
@@ -153,7 +153,7 @@ public:
     Event beforeDelete, afterDelete, onCalcFields;
     ErrorEvent onEditError, onPostError, onDeleteError;
 
-private:
+  private:
     friend class Field;
     struct Row {
         std::vector<Value> values;

@@ -9,7 +9,9 @@ namespace db {
 
 namespace {
 
-std::size_t u(int i) { return static_cast<std::size_t>(i); }
+std::size_t u(int i) {
+    return static_cast<std::size_t>(i);
+}
 
 std::string quoteName(const std::string& name) {
     std::string out = "[";
@@ -270,9 +272,9 @@ std::int64_t Dataset::writeInsert() {
         marks += marks.empty() ? "?" : ", ?";
         params.push_back(editValues_[u(f->index())]);
     }
-    std::string sql = "INSERT INTO " + quoteTable(table) +
-                      (columns.empty() ? " DEFAULT VALUES"
-                                       : " (" + columns + ") VALUES (" + marks + ")");
+    std::string sql =
+        "INSERT INTO " + quoteTable(table) +
+        (columns.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + marks + ")");
     Backend& backend = connection_->backend();
     int timeout = effectiveTimeout();
     return inTransaction(backend, [&] { return backend.executeInsert(sql, params, timeout); });

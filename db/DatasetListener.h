@@ -9,7 +9,7 @@ class Field;
 // control updates are suspended, everything but state changes is held back and
 // delivered as one datasetChanged when they resume.
 class DatasetListener {
-public:
+  public:
     virtual ~DatasetListener() = default;
     // Opened, closed, filtered, sorted, rows added or removed: show everything again.
     virtual void datasetChanged(Dataset&) {}

@@ -37,13 +37,16 @@ DateTime Field::asDateTime() const {
     }
 }
 
-void Field::setValue(const Value& v) { dataset_->setFieldValue(*this, v); }
+void Field::setValue(const Value& v) {
+    dataset_->setFieldValue(*this, v);
+}
 
 const Value& Field::oldValue() const {
     const Dataset& ds = *dataset_;
     if (ds.state_ == DatasetState::Insert) return kNull;
     if (ds.state_ == DatasetState::Edit)
-        return ds.rows_[static_cast<std::size_t>(ds.editRow_)].values[static_cast<std::size_t>(index_)];
+        return ds.rows_[static_cast<std::size_t>(ds.editRow_)]
+            .values[static_cast<std::size_t>(index_)];
     if (ds.view_.empty()) return kNull;
     return ds.rows_[static_cast<std::size_t>(ds.view_[static_cast<std::size_t>(ds.pos_)])]
         .values[static_cast<std::size_t>(index_)];

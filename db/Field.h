@@ -13,7 +13,7 @@ enum class FieldKind { Data, Lookup, Calculated };
 // One field of a dataset. It reads and writes the dataset's current row (or the row
 // whose calculated fields are being computed).
 class Field {
-public:
+  public:
     const std::string& name() const { return name_; }
     FieldKind kind() const { return kind_; }
     Type type() const { return type_; }
@@ -52,7 +52,7 @@ public:
     const std::string& lookupKeyField() const { return lookupKeyField_; }
     const std::string& lookupResultField() const { return lookupResultField_; }
 
-private:
+  private:
     friend class Dataset;
     Field(Dataset* dataset, std::string name, FieldKind kind, Type type, int size)
         : dataset_(dataset), name_(std::move(name)), kind_(kind), type_(type), size_(size) {}

@@ -19,7 +19,7 @@ struct FilterExpression::Node {
 namespace {
 
 class Parser {
-public:
+  public:
     explicit Parser(const std::string& text) : s_(text) {}
 
     std::unique_ptr<FilterExpression::Node> parse() {
@@ -31,7 +31,7 @@ public:
         return node;
     }
 
-private:
+  private:
     using NodePtr = std::unique_ptr<FilterExpression::Node>;
 
     [[noreturn]] void fail(const std::string& what) const {
@@ -75,8 +75,7 @@ private:
 
     NodePtr andExpr() {
         auto node = term();
-        while (keyword("and"))
-            node = join(FilterExpression::Node::And, std::move(node), term());
+        while (keyword("and")) node = join(FilterExpression::Node::And, std::move(node), term());
         return node;
     }
 
@@ -146,8 +145,8 @@ private:
         if (keyword("null")) return Value();
         std::size_t start = pos_;
         if (pos_ < s_.size() && (s_[pos_] == '-' || s_[pos_] == '+')) ++pos_;
-        while (pos_ < s_.size() && (std::isdigit(static_cast<unsigned char>(s_[pos_])) ||
-                                    s_[pos_] == '.'))
+        while (pos_ < s_.size() &&
+               (std::isdigit(static_cast<unsigned char>(s_[pos_])) || s_[pos_] == '.'))
             ++pos_;
         std::string number = s_.substr(start, pos_ - start);
         std::int64_t i = 0;
@@ -178,9 +177,12 @@ void bindNode(FilterExpression::Node* n, const std::function<int(const std::stri
 
 bool evaluate(const FilterExpression::Node* n, const std::vector<Value>& row) {
     switch (n->kind) {
-        case FilterExpression::Node::And: return evaluate(n->left.get(), row) && evaluate(n->right.get(), row);
-        case FilterExpression::Node::Or: return evaluate(n->left.get(), row) || evaluate(n->right.get(), row);
-        default: break;
+        case FilterExpression::Node::And:
+            return evaluate(n->left.get(), row) && evaluate(n->right.get(), row);
+        case FilterExpression::Node::Or:
+            return evaluate(n->left.get(), row) || evaluate(n->right.get(), row);
+        default:
+            break;
     }
     const Value& v = row.at(static_cast<std::size_t>(n->index));
     // "= NULL" and "<> NULL" test for emptiness; any other comparison with NULL fails.

@@ -13,7 +13,7 @@ namespace db {
 // with parentheses ("id_student=12 and id_examination=3", "p35='1203-7-55-2'",
 // "[name] <> NULL"). Literals are numbers, quoted texts ('' for an apostrophe) and NULL.
 class FilterExpression {
-public:
+  public:
     FilterExpression();
     // Error naming the place of the fault when the text is not a filter.
     explicit FilterExpression(const std::string& text);
@@ -29,7 +29,7 @@ public:
 
     struct Node;
 
-private:
+  private:
     std::unique_ptr<Node> root_;
 };
 

@@ -19,13 +19,9 @@ bool isNameChar(char c) {
 
 }  // namespace
 
-Parameter::Parameter(std::string name, Type type, ParamDirection direction, int size,
-                     bool nullable, Value value)
-    : name_(std::move(name)),
-      type_(type),
-      direction_(direction),
-      size_(size),
-      nullable_(nullable) {
+Parameter::Parameter(std::string name, Type type, ParamDirection direction, int size, bool nullable,
+                     Value value)
+    : name_(std::move(name)), type_(type), direction_(direction), size_(size), nullable_(nullable) {
     setValue(value);
 }
 
@@ -37,8 +33,8 @@ void Parameter::setValue(const Value& v) {
     }
 }
 
-Parameter& Parameters::add(const std::string& name, Type type, ParamDirection direction,
-                           int size, bool nullable, const Value& value) {
+Parameter& Parameters::add(const std::string& name, Type type, ParamDirection direction, int size,
+                           bool nullable, const Value& value) {
     items_.emplace_back(name, type, direction, size, nullable, value);
     return items_.back();
 }

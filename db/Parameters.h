@@ -12,7 +12,7 @@ enum class ParamDirection { Input, Output, InputOutput, ReturnValue };
 // One parameter of a query or stored procedure. The value is kept in the declared type
 // (a text typed into an integer parameter is converted when set, or refused).
 class Parameter {
-public:
+  public:
     Parameter(std::string name, Type type, ParamDirection direction, int size, bool nullable,
               Value value);
 
@@ -30,7 +30,7 @@ public:
     // Written by the dataset when an output or return value comes back.
     void assignResult(const Value& v) { value_ = v; }
 
-private:
+  private:
     std::string name_;
     Type type_;
     ParamDirection direction_;
@@ -42,7 +42,7 @@ private:
 // The parameters of a dataset, in declaration order; found by position or by name
 // ("@group", "group" and "GROUP" name the same one).
 class Parameters {
-public:
+  public:
     Parameter& add(const std::string& name, Type type = Type::Null,
                    ParamDirection direction = ParamDirection::Input, int size = 0,
                    bool nullable = true, const Value& value = Value());
@@ -61,7 +61,7 @@ public:
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
-private:
+  private:
     std::vector<Parameter> items_;
 };
 

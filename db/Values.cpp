@@ -93,18 +93,22 @@ void appendUtf8(std::string& out, char32_t cp) {
 
 Type typeOf(const Value& v) {
     switch (v.index()) {
-        case 1: return Type::Integer;
-        case 2: return Type::Float;
-        case 3: return Type::Text;
-        case 4: return Type::DateTime;
-        default: return Type::Null;
+        case 1:
+            return Type::Integer;
+        case 2:
+            return Type::Float;
+        case 3:
+            return Type::Text;
+        case 4:
+            return Type::DateTime;
+        default:
+            return Type::Null;
     }
 }
 
 DateTime makeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
-    std::int64_t days = daysFromCivil(year, static_cast<unsigned>(month),
-                                      static_cast<unsigned>(day)) -
-                        kEpochDays;
+    std::int64_t days =
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochDays;
     return DateTime{days * kMsecsPerDay + ((hour * 60LL + minute) * 60 + second) * 1000 + msec};
 }
 
@@ -138,7 +142,8 @@ bool parseDateTime(std::string_view text, DateTime& out) {
     if (!rest.empty()) {
         int got = std::sscanf(rest.c_str(), "%*[ T]%2d:%2d:%2d.%7[0-9]", &h, &mi, &s, frac);
         if (got < 2) return false;
-        for (int k = 0; k < 3; ++k) ms = ms * 10 + (frac[k] >= '0' && frac[k] <= '9' ? frac[k] - '0' : 0);
+        for (int k = 0; k < 3; ++k)
+            ms = ms * 10 + (frac[k] >= '0' && frac[k] <= '9' ? frac[k] - '0' : 0);
     }
     if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return false;
     out = makeDateTime(y, mo, d, h, mi, s, ms);
@@ -147,13 +152,15 @@ bool parseDateTime(std::string_view text, DateTime& out) {
 
 std::string toText(const Value& v) {
     switch (v.index()) {
-        case 1: return std::to_string(std::get<std::int64_t>(v));
+        case 1:
+            return std::to_string(std::get<std::int64_t>(v));
         case 2: {
             char buf[64];
             auto r = std::to_chars(buf, buf + sizeof buf, std::get<double>(v));
             return std::string(buf, r.ptr);
         }
-        case 3: return std::get<std::string>(v);
+        case 3:
+            return std::get<std::string>(v);
         case 4: {
             CivilTime c = civil(std::get<DateTime>(v));
             char buf[40];
@@ -164,14 +171,17 @@ std::string toText(const Value& v) {
                               c.year, c.hour, c.minute, c.second);
             return buf;
         }
-        default: return {};
+        default:
+            return {};
     }
 }
 
 std::int64_t toInteger(const Value& v) {
     switch (v.index()) {
-        case 0: return 0;
-        case 1: return std::get<std::int64_t>(v);
+        case 0:
+            return 0;
+        case 1:
+            return std::get<std::int64_t>(v);
         case 2: {
             double d = std::get<double>(v);
             if (!(d > -9.2e18 && d < 9.2e18)) throw Error("Value out of range for an integer");
@@ -185,49 +195,63 @@ std::int64_t toInteger(const Value& v) {
                 throw Error("'" + std::get<std::string>(v) + "' is not a valid integer value");
             return isInt ? i : toInteger(Value(d));
         }
-        default: return std::get<DateTime>(v).msecs / kMsecsPerDay;
+        default:
+            return std::get<DateTime>(v).msecs / kMsecsPerDay;
     }
 }
 
 double toDouble(const Value& v) {
     switch (v.index()) {
-        case 0: return 0;
-        case 1: return static_cast<double>(std::get<std::int64_t>(v));
-        case 2: return std::get<double>(v);
+        case 0:
+            return 0;
+        case 1:
+            return static_cast<double>(std::get<std::int64_t>(v));
+        case 2:
+            return std::get<double>(v);
         case 3: {
             std::int64_t i = 0;
             double d = 0;
             bool isInt = false;
             if (!parseNumber(std::get<std::string>(v), i, d, isInt))
-                throw Error("'" + std::get<std::string>(v) + "' is not a valid floating point value");
+                throw Error("'" + std::get<std::string>(v) +
+                            "' is not a valid floating point value");
             return isInt ? static_cast<double>(i) : d;
         }
-        default: return static_cast<double>(std::get<DateTime>(v).msecs) / kMsecsPerDay;
+        default:
+            return static_cast<double>(std::get<DateTime>(v).msecs) / kMsecsPerDay;
     }
 }
 
 DateTime toDateTime(const Value& v) {
     switch (v.index()) {
-        case 0: return DateTime{};
+        case 0:
+            return DateTime{};
         case 3: {
             DateTime t;
             if (!parseDateTime(std::get<std::string>(v), t))
                 throw Error("'" + std::get<std::string>(v) + "' is not a valid date and time");
             return t;
         }
-        case 4: return std::get<DateTime>(v);
-        default: return DateTime{std::llround(toDouble(v) * kMsecsPerDay)};
+        case 4:
+            return std::get<DateTime>(v);
+        default:
+            return DateTime{std::llround(toDouble(v) * kMsecsPerDay)};
     }
 }
 
 Value convert(const Value& v, Type type) {
     if (isNull(v)) return v;
     switch (type) {
-        case Type::Integer: return toInteger(v);
-        case Type::Float: return toDouble(v);
-        case Type::Text: return toText(v);
-        case Type::DateTime: return toDateTime(v);
-        default: return v;
+        case Type::Integer:
+            return toInteger(v);
+        case Type::Float:
+            return toDouble(v);
+        case Type::Text:
+            return toText(v);
+        case Type::DateTime:
+            return toDateTime(v);
+        default:
+            return v;
     }
 }
 

@@ -15,7 +15,9 @@ using Value = server::Value;
 using Type = server::Type;
 using DateTime = server::DateTime;
 
-inline bool isNull(const Value& v) { return v.index() == 0; }
+inline bool isNull(const Value& v) {
+    return v.index() == 0;
+}
 
 // The type of a value (Type::Null for NULL).
 Type typeOf(const Value& v);
@@ -43,8 +45,8 @@ int compareValues(const Value& a, const Value& b, bool ignoreCase = false);
 std::string foldCase(std::string_view s);
 
 // Calendar conversions for date-time values.
-DateTime makeDateTime(int year, int month, int day, int hour = 0, int minute = 0,
-                      int second = 0, int msec = 0);
+DateTime makeDateTime(int year, int month, int day, int hour = 0, int minute = 0, int second = 0,
+                      int msec = 0);
 struct CivilTime {
     int year, month, day, hour, minute, second, msec;
 };

@@ -12,9 +12,13 @@ namespace db {
 
 namespace {
 
-SQLCHAR* chars(std::string& s) { return reinterpret_cast<SQLCHAR*>(s.data()); }
+SQLCHAR* chars(std::string& s) {
+    return reinterpret_cast<SQLCHAR*>(s.data());
+}
 
-bool ok(SQLRETURN rc) { return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO; }
+bool ok(SQLRETURN rc) {
+    return rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO;
+}
 
 // The first diagnostic record of a handle: the server's message comes first, the
 // driver's follow-ups ("The statement has been terminated.") after it.
@@ -36,7 +40,7 @@ void check(SQLRETURN rc, SQLSMALLINT type, SQLHANDLE handle) {
 
 // A statement handle freed on every path.
 class Statement {
-public:
+  public:
     explicit Statement(SQLHDBC dbc) {
         if (!ok(SQLAllocHandle(SQL_HANDLE_STMT, dbc, &h)))
             throw Error(diagnostic(SQL_HANDLE_DBC, dbc));
@@ -88,9 +92,8 @@ void bindParameter(const Statement& st, SQLUSMALLINT number, const Value& v, Par
                 b.timestamp.second = static_cast<SQLUSMALLINT>(c.second);
                 b.timestamp.fraction = static_cast<SQLUINTEGER>(c.msec) * 1000000u;
             }
-            rc = SQLBindParameter(st.h, number, direction, SQL_C_TYPE_TIMESTAMP,
-                                  SQL_TYPE_TIMESTAMP, 23, 3, &b.timestamp, sizeof b.timestamp,
-                                  &b.indicator);
+            rc = SQLBindParameter(st.h, number, direction, SQL_C_TYPE_TIMESTAMP, SQL_TYPE_TIMESTAMP,
+                                  23, 3, &b.timestamp, sizeof b.timestamp, &b.indicator);
             break;
         }
         default: {
@@ -104,8 +107,7 @@ void bindParameter(const Statement& st, SQLUSMALLINT number, const Value& v, Par
             if (b.text.empty()) b.text.resize(1);
             rc = SQLBindParameter(st.h, number, direction, SQL_C_CHAR,
                                   size > 4000 ? SQL_WLONGVARCHAR : SQL_WVARCHAR, size, 0,
-                                  b.text.data(), static_cast<SQLLEN>(b.text.size()),
-                                  &b.indicator);
+                                  b.text.data(), static_cast<SQLLEN>(b.text.size()), &b.indicator);
             b.type = Type::Text;
         }
     }
@@ -115,16 +117,18 @@ void bindParameter(const Statement& st, SQLUSMALLINT number, const Value& v, Par
 Value outputValue(const ParamBuffer& b) {
     if (b.indicator == SQL_NULL_DATA) return {};
     switch (b.type) {
-        case Type::Integer: return b.integer;
-        case Type::Float: return b.real;
+        case Type::Integer:
+            return b.integer;
+        case Type::Float:
+            return b.real;
         case Type::DateTime: {
             const auto& t = b.timestamp;
             return makeDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second,
                                 static_cast<int>(t.fraction / 1000000u));
         }
         default: {
-            std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(b.indicator),
-                                                  b.text.size() - 1);
+            std::size_t n =
+                std::min<std::size_t>(static_cast<std::size_t>(b.indicator), b.text.size() - 1);
             return b.text.substr(0, n);
         }
     }
@@ -136,17 +140,22 @@ Type columnType(SQLSMALLINT sqlType, SQLSMALLINT scale) {
         case SQL_TINYINT:
         case SQL_SMALLINT:
         case SQL_INTEGER:
-        case SQL_BIGINT: return Type::Integer;
+        case SQL_BIGINT:
+            return Type::Integer;
         case SQL_NUMERIC:
-        case SQL_DECIMAL: return scale == 0 ? Type::Integer : Type::Float;
+        case SQL_DECIMAL:
+            return scale == 0 ? Type::Integer : Type::Float;
         case SQL_REAL:
         case SQL_FLOAT:
-        case SQL_DOUBLE: return Type::Float;
+        case SQL_DOUBLE:
+            return Type::Float;
         case SQL_DATE:
         case SQL_TYPE_DATE:
         case SQL_TIMESTAMP:
-        case SQL_TYPE_TIMESTAMP: return Type::DateTime;
-        default: return Type::Text;
+        case SQL_TYPE_TIMESTAMP:
+            return Type::DateTime;
+        default:
+            return Type::Text;
     }
 }
 
@@ -192,7 +201,8 @@ Value readValue(const Statement& st, SQLUSMALLINT col, Type type) {
             return makeDateTime(t.year, t.month, t.day, t.hour, t.minute, t.second,
                                 static_cast<int>(t.fraction / 1000000u));
         }
-        default: return readText(st, col);
+        default:
+            return readText(st, col);
     }
 }
 
@@ -276,9 +286,9 @@ OdbcBackend::OdbcBackend(const std::string& odbcConnectionString) {
     std::string conn = odbcConnectionString;
     SQLCHAR outText[1024];
     SQLSMALLINT outLen = 0;
-    SQLRETURN rc = SQLDriverConnect(dbc, nullptr, chars(conn), static_cast<SQLSMALLINT>(conn.size()),
-                                    outText, static_cast<SQLSMALLINT>(sizeof outText), &outLen,
-                                    SQL_DRIVER_NOPROMPT);
+    SQLRETURN rc =
+        SQLDriverConnect(dbc, nullptr, chars(conn), static_cast<SQLSMALLINT>(conn.size()), outText,
+                         static_cast<SQLSMALLINT>(sizeof outText), &outLen, SQL_DRIVER_NOPROMPT);
     if (!ok(rc)) {
         std::string text = diagnostic(SQL_HANDLE_DBC, dbc);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc);
@@ -384,8 +394,12 @@ void OdbcBackend::endTransaction(bool commitIt) {
     if (!failure.empty()) throw Error(failure);
 }
 
-void OdbcBackend::commit() { endTransaction(true); }
-void OdbcBackend::rollback() { endTransaction(false); }
+void OdbcBackend::commit() {
+    endTransaction(true);
+}
+void OdbcBackend::rollback() {
+    endTransaction(false);
+}
 
 std::int64_t OdbcBackend::executeInsert(std::string_view insert, std::span<const Value> params,
                                         int timeoutSeconds) {

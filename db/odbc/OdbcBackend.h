@@ -12,7 +12,7 @@ namespace db {
 // without wide entry points (the SQLite one) would get wide text cut to bytes by the
 // driver manager. On Windows the program runs with the UTF-8 code page for the same.
 class OdbcBackend : public Backend {
-public:
+  public:
     // Connects with a complete ODBC connection string ("DSN=...;UID=...;PWD=..." or
     // "DRIVER=...;Server=...").
     explicit OdbcBackend(const std::string& odbcConnectionString);
@@ -36,7 +36,7 @@ public:
     // True when an ODBC data source of this name is configured (odbc.ini).
     static bool dataSourceExists(const std::string& name);
 
-private:
+  private:
     void endTransaction(bool commit);
 
     void* env_ = nullptr;

@@ -16,10 +16,10 @@ constexpr const char* kSqliteOdbcDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsql
 // unixODBC reads its driver list from $ODBCSYSINI/$ODBCINSTINI: point it at a private
 // file naming the SQLite driver, before any test touches the driver manager.
 class OdbcEnvironment : public testing::Environment {
-public:
+  public:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("qor28-odbc-" + std::to_string(::getpid()));
+        dir_ =
+            std::filesystem::temp_directory_path() / ("qor28-odbc-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir_);
         std::ofstream(dir_ / "odbcinst.ini") << "[QOR28 SQLite]\nDescription=SQLite for tests\n"
                                              << "Driver=" << kSqliteOdbcDriver << "\n";
@@ -33,7 +33,7 @@ public:
         std::filesystem::remove_all(dir_, ec);
     }
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 

@@ -22,12 +22,12 @@ std::string backendName(const testing::TestParamInfo<BackendKind>& info);
 
 // A temporary folder removed when the test ends.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     const std::filesystem::path& path() const { return path_; }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -39,7 +39,7 @@ std::string makeDatabase(BackendKind kind, const std::filesystem::path& dir);
 //   mark (id_mark auto-increment key, id_student, m1, m2 float, p35 text 50,
 //         p36 date-time, note text 20 with a check that it is not 'forbidden').
 class DbTest : public testing::TestWithParam<BackendKind> {
-protected:
+  protected:
     void SetUp() override;
 
     // Runs a statement on a second connection, as another workstation would.
