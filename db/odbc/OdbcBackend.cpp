@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -257,6 +258,18 @@ void setTimeout(const Statement& st, int seconds) {
                    reinterpret_cast<SQLPOINTER>(static_cast<SQLULEN>(std::max(0, seconds))), 0);
 }
 
+std::string sqliteDateTime(DateTime t) {
+    CivilTime c = civil(t);
+    char buf[40];
+    if (c.msec)
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d.%03d", c.year, c.month, c.day,
+                      c.hour, c.minute, c.second, c.msec);
+    else
+        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
+                      c.hour, c.minute, c.second);
+    return buf;
+}
+
 }  // namespace
 
 std::string stripDriverPrefixes(std::string message) {
@@ -299,6 +312,7 @@ OdbcBackend::OdbcBackend(const std::string& odbcConnectionString) {
     char name[256] = {0};
     SQLSMALLINT len = 0;
     if (ok(SQLGetInfo(dbc, SQL_DBMS_NAME, name, sizeof name, &len))) dbmsName_ = name;
+    sqlite_ = dbmsName_.find("SQLite") != std::string::npos;
 }
 
 OdbcBackend::~OdbcBackend() {
@@ -321,9 +335,15 @@ BatchResult OdbcBackend::execute(std::string_view batch, std::span<const Value> 
         rc = SQLExecDirect(st.h, chars(text), static_cast<SQLINTEGER>(text.size()));
     } else {
         st.check(SQLPrepare(st.h, chars(text), static_cast<SQLINTEGER>(text.size())));
-        for (std::size_t i = 0; i < params.size(); ++i)
-            bindParameter(st, static_cast<SQLUSMALLINT>(i + 1), params[i], buffers[i],
-                          SQL_PARAM_INPUT, Type::Text);
+        for (std::size_t i = 0; i < params.size(); ++i) {
+            // SQLite keeps date-times as text and compares them as text: send them in
+            // the form it stores, or a row's old value would never match its own.
+            Value v = sqlite_ && typeOf(params[i]) == Type::DateTime
+                          ? Value(sqliteDateTime(std::get<DateTime>(params[i])))
+                          : params[i];
+            bindParameter(st, static_cast<SQLUSMALLINT>(i + 1), v, buffers[i], SQL_PARAM_INPUT,
+                          Type::Text);
+        }
         rc = SQLExecute(st.h);
     }
     BatchResult result;
@@ -403,8 +423,7 @@ void OdbcBackend::rollback() {
 
 std::int64_t OdbcBackend::executeInsert(std::string_view insert, std::span<const Value> params,
                                         int timeoutSeconds) {
-    bool sqlite = dbmsName_.find("SQLite") != std::string::npos;
-    if (sqlite) {
+    if (sqlite_) {
         execute(insert, params, timeoutSeconds);
         BatchResult r = execute("SELECT last_insert_rowid()", {}, timeoutSeconds);
         return toInteger(r.resultSets.at(0).rows.at(0).at(0));

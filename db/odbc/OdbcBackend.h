@@ -43,6 +43,7 @@ class OdbcBackend : public Backend {
     void* dbc_ = nullptr;
     std::string dbmsName_;
     bool inTransaction_ = false;
+    bool sqlite_ = false;
 };
 
 // Strips the driver manager's and driver's "[vendor][driver][SQL Server]" prefixes from
