@@ -4,6 +4,7 @@
 
 #include "TestDatabase.h"
 #include "db/Connection.h"
+#include "db/Dataset.h"
 #include "db/ConnectionString.h"
 #include "db/Error.h"
 #include "db/odbc/OdbcBackend.h"
@@ -172,5 +173,33 @@ TEST_P(ConnectionTest, ClosedConnectionReopensForTheNextStatement) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, ConnectionTest, testing::ValuesIn(backends()), backendName);
+
+}  // namespace
+
+namespace {
+
+class ConnectionOdbcOnly : public DbTest {};
+
+TEST_P(ConnectionOdbcOnly, ProcedureCallsUseTheCallEscape) {
+    // SQLite has no procedures: the call reaches the driver and its refusal comes back as
+    // an error, the dataset stays closed.
+    db::Dataset proc(&conn);
+    proc.setProcedureName("SORT_MARK_MAG;1");
+    proc.parameters().add("@RETURN_VALUE", db::Type::Integer, db::ParamDirection::ReturnValue);
+    proc.parameters().add("@group", db::Type::Integer, db::ParamDirection::Input, 0, true,
+                          Value(1));
+    EXPECT_THROW(proc.open(), db::Error);
+    EXPECT_FALSE(proc.active());
+    proc.setProcedureName("SORT_MARK_MAG;2");
+    try {
+        proc.open();
+        FAIL();
+    } catch (const db::Error& e) {
+        EXPECT_STREQ(e.what(), "Numbered procedure 'SORT_MARK_MAG;2' cannot be called through ODBC");
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends, ConnectionOdbcOnly, testing::Values(BackendKind::Odbc),
+                         backendName);
 
 }  // namespace
