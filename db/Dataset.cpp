@@ -44,7 +44,9 @@ Dataset::Dataset(Connection* connection) : connection_(connection) {}
 
 Dataset::~Dataset() = default;
 
+// A new command closes the dataset: its rows belong to the old one.
 void Dataset::setSql(const std::string& text) {
+    close();
     kind_ = CommandKind::Query;
     command_ = text;
     // The parameters are the query's ":name"s; a name that stays keeps its value.
@@ -60,12 +62,14 @@ void Dataset::setSql(const std::string& text) {
 }
 
 void Dataset::setTableName(const std::string& table) {
+    close();
     kind_ = CommandKind::Table;
     command_ = table;
     params_.clear();
 }
 
 void Dataset::setProcedureName(const std::string& name) {
+    close();
     kind_ = CommandKind::StoredProc;
     command_ = name;
 }

@@ -41,7 +41,8 @@ class Dataset {
     Connection* connection() const { return connection_; }
 
     // The command: a query text (":name" parameters are bound, never pasted in), a
-    // table, or a stored procedure whose parameters the program declares.
+    // table, or a stored procedure whose parameters the program declares. Setting one
+    // closes an open dataset.
     void setSql(const std::string& text);
     const std::string& sql() const { return command_; }
     void setTableName(const std::string& table);
