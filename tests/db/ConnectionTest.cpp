@@ -4,8 +4,8 @@
 
 #include "TestDatabase.h"
 #include "db/Connection.h"
-#include "db/Dataset.h"
 #include "db/ConnectionString.h"
+#include "db/Dataset.h"
 #include "db/Error.h"
 #include "db/odbc/OdbcBackend.h"
 
@@ -126,18 +126,18 @@ TEST_P(ConnectionTest, BatchGivesTypedResultsWithNullsAndUnicode) {
 }
 
 TEST_P(ConnectionTest, RowsAffectedAndBoundParameters) {
-    std::vector<Value> params{Value(std::string("O'Brien; DROP TABLE mark --")), Value(2)};
+    std::vector<Value> params{Value(std::string("x'); DROP TABLE t--")), Value(2)};
     db::BatchResult r = conn.execute("UPDATE mark SET note = ? WHERE id_student = ?", params);
     EXPECT_EQ(r.rowsAffected, 1);
     EXPECT_EQ(scalar("SELECT note FROM mark WHERE id_student = 2"),
-              Value(std::string("O'Brien; DROP TABLE mark --")));
+              Value(std::string("x'); DROP TABLE t--")));
     EXPECT_EQ(conn.execute("DELETE FROM mark WHERE id_student = 42").rowsAffected, 0);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark"), Value(4));
 }
 
 TEST_P(ConnectionTest, BadStatementsRaiseTheServersTextAndTheConnectionGoesOn) {
     for (const char* sql : {"SELEC 1", "SELECT nope FROM mark", "SELECT * FROM no_such_table",
-                            "INSERT INTO mark (note) VALUES ('forbidden')"}) {
+                            "INSERT INTO mark (m1) VALUES (1)"}) {
         try {
             conn.execute(sql);
             ADD_FAILURE() << "no error for " << sql;
@@ -195,7 +195,8 @@ TEST_P(ConnectionOdbcOnly, ProcedureCallsUseTheCallEscape) {
         proc.open();
         FAIL();
     } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Numbered procedure 'SORT_MARK_MAG;2' cannot be called through ODBC");
+        EXPECT_STREQ(e.what(),
+                     "Numbered procedure 'SORT_MARK_MAG;2' cannot be called through ODBC");
     }
 }
 

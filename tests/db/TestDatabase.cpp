@@ -45,8 +45,8 @@ std::vector<std::string> schema(BackendKind kind) {
     return {
         "CREATE TABLE student (id_student int PRIMARY KEY, s_fio varchar(70))",
         "CREATE TABLE mark (" + key +
-            ", id_student int, m1 float, m2 float, p35 varchar(50), p36 datetime,"
-            " note varchar(20) CHECK (note IS NULL OR note <> 'forbidden'))",
+            ", id_student int, m1 float, m2 float, p35 varchar(50) NOT NULL, p36 datetime,"
+            " note varchar(20))",
         "INSERT INTO student (id_student, s_fio) VALUES (1, 'Иванов Иван')",
         "INSERT INTO student (id_student, s_fio) VALUES (2, 'Petrov Petr')",
         "INSERT INTO student (id_student, s_fio) VALUES (3, 'Ёлкина Анна')",

@@ -36,8 +36,8 @@ std::string makeDatabase(BackendKind kind, const std::filesystem::path& dir);
 
 // A test whose database holds two small tables:
 //   student (id_student, s_fio), four students with Cyrillic and Latin names;
-//   mark (id_mark auto-increment key, id_student, m1, m2 float, p35 text 50,
-//         p36 date-time, note text 20 with a check that it is not 'forbidden').
+//   mark (id_mark auto-increment key, id_student, m1, m2 float, p35 text 50 not null,
+//         p36 date-time, note text 20).
 class DbTest : public testing::TestWithParam<BackendKind> {
   protected:
     void SetUp() override;
