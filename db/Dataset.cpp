@@ -212,6 +212,21 @@ void Dataset::calculate(std::vector<Value>& values) {
     calcTarget_ = saved;
 }
 
+// The values a query text binds: its ":name"s in order; a text without any (a bare
+// "EXEC procedure") takes the declared input parameters in declaration order.
+std::vector<Value> Dataset::queryArguments(const PreparedText& prepared) {
+    std::vector<Value> values;
+    if (!prepared.names.empty()) {
+        for (const std::string& name : prepared.names)
+            values.push_back(params_.byName(name).value());
+        return values;
+    }
+    for (const Parameter& p : params_)
+        if (p.direction() == ParamDirection::Input || p.direction() == ParamDirection::InputOutput)
+            values.push_back(p.value());
+    return values;
+}
+
 BatchResult Dataset::callProcedure() {
     std::vector<Argument> args;
     for (const Parameter& p : params_)
@@ -249,10 +264,7 @@ void Dataset::open() {
         PreparedText prepared = kind_ == CommandKind::Table
                                     ? PreparedText{"SELECT * FROM " + quoteTable(command_), {}}
                                     : prepareNamedParameters(command_);
-        std::vector<Value> values;
-        for (const std::string& name : prepared.names)
-            values.push_back(params_.byName(name).value());
-        result = connection_->execute(prepared.text, values, effectiveTimeout());
+        result = connection_->execute(prepared.text, queryArguments(prepared), effectiveTimeout());
     }
     if (result.resultSets.empty()) throw Error("The command did not return a set of rows");
     ResultSet& rs = result.resultSets.front();
@@ -314,9 +326,8 @@ std::int64_t Dataset::execSql() {
     if (kind_ == CommandKind::StoredProc) return callProcedure().rowsAffected;
     if (kind_ == CommandKind::Table) throw Error("A table cannot be executed as a statement");
     PreparedText prepared = prepareNamedParameters(command_);
-    std::vector<Value> values;
-    for (const std::string& name : prepared.names) values.push_back(params_.byName(name).value());
-    return connection_->execute(prepared.text, values, effectiveTimeout()).rowsAffected;
+    return connection_->execute(prepared.text, queryArguments(prepared), effectiveTimeout())
+        .rowsAffected;
 }
 
 const std::vector<Value>* Dataset::currentValues() const {

@@ -176,6 +176,7 @@ class Dataset {
     void setFieldValue(Field& f, const Value& v);
     int effectiveTimeout() const;
     BatchResult callProcedure();
+    std::vector<Value> queryArguments(const PreparedText& prepared);
     void raiseEditError(const Error& e);
 
     void writeUpdate();

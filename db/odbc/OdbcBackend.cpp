@@ -272,6 +272,30 @@ std::string sqliteDateTime(DateTime t) {
 
 }  // namespace
 
+std::string withExecPlaceholders(std::string_view batch, std::size_t count) {
+    std::string text(batch);
+    if (count == 0) return text;
+    std::size_t b = text.find_first_not_of(" \t\r\n");
+    std::size_t e = text.find_last_not_of(" \t\r\n;");
+    if (b == std::string::npos) return text;
+    std::string body = text.substr(b, e - b + 1);
+    std::string folded = foldCase(body);
+    std::size_t nameStart;
+    if (folded.rfind("execute ", 0) == 0)
+        nameStart = 8;
+    else if (folded.rfind("exec ", 0) == 0)
+        nameStart = 5;
+    else
+        return text;
+    std::string name = body.substr(nameStart);
+    name.erase(0, name.find_first_not_of(" \t\r\n"));
+    // One name, nothing after it: no arguments, no markers, no second statement.
+    if (name.empty() || name.find_first_of(" \t\r\n,?'@(=") != std::string::npos) return text;
+    std::string out = body.substr(0, nameStart) + name + " ?";
+    for (std::size_t i = 1; i < count; ++i) out += ", ?";
+    return out;
+}
+
 std::string stripDriverPrefixes(std::string message) {
     while (!message.empty() && message.front() == '[') {
         std::size_t end = message.find(']');
@@ -328,7 +352,7 @@ BatchResult OdbcBackend::execute(std::string_view batch, std::span<const Value> 
                                  int timeoutSeconds) {
     Statement st(dbc_);
     setTimeout(st, timeoutSeconds);
-    std::string text(batch);
+    std::string text = withExecPlaceholders(batch, params.size());
     std::vector<ParamBuffer> buffers(params.size());
     SQLRETURN rc;
     if (params.empty()) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "db/Backend.h"
 
@@ -45,6 +46,11 @@ class OdbcBackend : public Backend {
     bool inTransaction_ = false;
     bool sqlite_ = false;
 };
+
+// A batch that is one bare "EXEC procedure" called with `count` parameters gets a
+// placeholder for each ("EXEC p ?, ?"), as the embedded engine reads such a call; any
+// other batch comes back unchanged.
+std::string withExecPlaceholders(std::string_view batch, std::size_t count);
 
 // Strips the driver manager's and driver's "[vendor][driver][SQL Server]" prefixes from
 // a diagnostic, leaving the server's own text.

@@ -204,3 +204,24 @@ INSTANTIATE_TEST_SUITE_P(Backends, ConnectionOdbcOnly, testing::Values(BackendKi
                          backendName);
 
 }  // namespace
+
+namespace {
+
+TEST(OdbcText, BareExecGetsAPlaceholderPerParameter) {
+    struct Case {
+        const char* batch;
+        std::size_t count;
+        const char* text;
+    } cases[] = {
+        {"EXEC SP_GetActiveFEst", 3, "EXEC SP_GetActiveFEst ?, ?, ?"},
+        {"  execute dbo.p;\n", 1, "execute dbo.p ?"},
+        {"EXEC SP_GetActiveFEst", 0, "EXEC SP_GetActiveFEst"},
+        {"EXEC p @a = ?", 1, "EXEC p @a = ?"},
+        {"EXEC p 1", 1, "EXEC p 1"},
+        {"SELECT * FROM t WHERE a = ?", 1, "SELECT * FROM t WHERE a = ?"},
+        {"EXEC p SELECT 1", 1, "EXEC p SELECT 1"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(db::withExecPlaceholders(c.batch, c.count), c.text);
+}
+
+}  // namespace

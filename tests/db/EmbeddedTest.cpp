@@ -87,6 +87,18 @@ TEST_P(Embedded, ProcedureDatasetGetsRowsReturnAndOutputValues) {
     EXPECT_EQ(proc.param("@total").value(), Value(1));
 }
 
+TEST_P(Embedded, QueryCallingAProcedureTakesTheDeclaredParameters) {
+    db::Dataset forms(&conn);
+    forms.setSql("EXEC SORT_TEST");
+    forms.parameters().add("@group", db::Type::Integer, db::ParamDirection::Input, 0, true,
+                           Value(3));
+    forms.parameters().add("@label", db::Type::Text, db::ParamDirection::Input, 10, true,
+                           Value(std::string("O'Neil")));
+    forms.open();
+    EXPECT_EQ(forms.recordCount(), 2);
+    EXPECT_EQ(forms.field("label").asString(), "O'Neil");
+}
+
 TEST_P(Embedded, CommandTimeOutStopsALongStatement) {
     conn.execute("CREATE TABLE n (x int)");
     for (int i = 0; i < 10; ++i)
