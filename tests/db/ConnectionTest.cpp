@@ -57,6 +57,7 @@ TEST(ConnectionString, DataSourceChoosesTheBackend) {
          "DATABASE=QOR;UID=u;PWD={p w}",
          ""},
         {"odbc:DSN=x;UID=a", "DSN=x;UID=a", ""},
+        {"qor28 test dsn", "DSN={qor28 test dsn};DATABASE=QOR;UID=u;PWD={p w}", ""},
         {"file:" + file, "", file},
         {file, "", file},
         {"FILE:/no/such/file.db", "", "/no/such/file.db"},

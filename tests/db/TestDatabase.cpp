@@ -23,7 +23,7 @@ class OdbcEnvironment : public testing::Environment {
         std::filesystem::create_directories(dir_);
         std::ofstream(dir_ / "odbcinst.ini") << "[QOR28 SQLite]\nDescription=SQLite for tests\n"
                                              << "Driver=" << kSqliteOdbcDriver << "\n";
-        std::ofstream(dir_ / "odbc.ini") << "";
+        std::ofstream(dir_ / "odbc.ini") << "[QOR28 Test DSN]\nDriver=QOR28 SQLite\n";
         ::setenv("ODBCSYSINI", dir_.c_str(), 1);
         ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
         ::setenv("ODBCINI", (dir_ / "odbc.ini").c_str(), 1);
