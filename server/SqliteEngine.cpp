@@ -427,6 +427,10 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
                 c.name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
                 const char* decl = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
                 declaredType(decl, c.type, c.size);
+                if (decl) {
+                    std::string d = upperCase(decl);
+                    c.declared = d.substr(0, d.find_first_of(" ("));
+                }
                 if (c.type == Type::Text && c.size == 0 && decl) {
                     std::string d = upperCase(decl);
                     if (d.rfind("TEXT", 0) != 0 && d.rfind("NTEXT", 0) != 0 && d.find('(') == std::string::npos &&

@@ -490,12 +490,16 @@ private:
                 if (!item.alias.empty()) {
                     hint.hasName = true;
                     hint.name = item.alias;
-                } else if (item.expr->kind != ExprKind::Column) {
+                } else if (item.expr->kind == ExprKind::Column) {
+                    hint.hasName = true;  // as written in the select list, as SQL Server does
+                    hint.name = item.expr->names.back();
+                } else {
                     hint.hasName = true;  // SQL Server names an expression ""
                 }
                 // the alias keeps the name SQLite reports in step with ours
                 if (!item.alias.empty()) e += " AS " + Translator::quoteName(item.alias);
-                else if (hint.hasName) e += " AS " + Translator::quoteName("_c" + std::to_string(i));
+                else if (item.expr->kind != ExprKind::Column)
+                    e += " AS " + Translator::quoteName("_c" + std::to_string(i));
             }
             text += (i ? ", " : "") + e;
             if (hints) hints->push_back(hint);
@@ -833,14 +837,16 @@ private:
             if (col->size <= 0 && numeric(t.type)) same = true;
             break;
         case Type::DateTime:
-            same = t.type == Type::DateTime;
+            same = t.type == Type::DateTime && col->declared != "DATE";
             break;
         case Type::Null:
             same = true;
             break;
         }
         if (same) return printed;
-        return castTo(printed, typeNameOf(col->type, col->size), -1, true);
+        TypeName target = typeNameOf(col->type, col->size);
+        if (Parser::typeCategory(col->declared) == static_cast<int>(col->type)) target.name = col->declared;
+        return castTo(printed, target, -1, true);
     }
 
     std::string comparison(const Expr& e) {
