@@ -30,8 +30,8 @@ TEST(Login, RefusesWrongPasswordAndUnknownUser) {
     server::Engine::create(path, "qor_w", "Pa55");
     EXPECT_NO_THROW(server::Engine::open(path, "qor_w", "Pa55"));
     EXPECT_NO_THROW(server::Engine::open(path, "QOR_W", "Pa55"));  // login names ignore case
-    for (auto [login, password] : {std::pair{"qor_w", "pa55"}, std::pair{"nobody", "Pa55"},
-                                   std::pair{"qor_w", ""}}) {
+    for (auto [login, password] :
+         {std::pair{"qor_w", "pa55"}, std::pair{"nobody", "Pa55"}, std::pair{"qor_w", ""}}) {
         try {
             server::Engine::open(path, login, password);
             ADD_FAILURE() << login;
@@ -73,38 +73,51 @@ struct ErrorCase {
     std::string message;
 };
 
-void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const ErrorCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class Errors : public ServerTest, public ::testing::WithParamInterface<ErrorCase> {};
 
-TEST_P(Errors, ReadLikeSqlServer) { EXPECT_EQ(errorOf(GetParam().sql), GetParam().message) << GetParam().sql; }
+TEST_P(Errors, ReadLikeSqlServer) {
+    EXPECT_EQ(errorOf(GetParam().sql), GetParam().message) << GetParam().sql;
+}
 
 INSTANTIATE_TEST_SUITE_P(
     Server, Errors,
     ::testing::Values(
         ErrorCase{"UnknownTable", "select * from nope", "Invalid object name 'nope'."},
-        ErrorCase{"UnknownQualifiedTable", "select * from [QOR].[dbo].[nope]", "Invalid object name 'nope'."},
+        ErrorCase{"UnknownQualifiedTable", "select * from [QOR].[dbo].[nope]",
+                  "Invalid object name 'nope'."},
         ErrorCase{"OtherCatalog", "select * from master.dbo.examination",
                   "Invalid object name 'master.dbo.examination'."},
-        ErrorCase{"OtherSchema", "select * from sys.examination", "Invalid object name 'sys.examination'."},
+        ErrorCase{"OtherSchema", "select * from sys.examination",
+                  "Invalid object name 'sys.examination'."},
         ErrorCase{"UnknownColumn", "select nope from examination", "Invalid column name 'nope'."},
-        ErrorCase{"UnknownQualifiedColumn", "select e.nope from examination e", "Invalid column name 'nope'."},
-        ErrorCase{"UnknownInsertColumn", "insert into examination (nope) values (1)", "Invalid column name 'nope'."},
-        ErrorCase{"UnknownUpdateColumn", "update examination set nope = 1", "Invalid column name 'nope'."},
+        ErrorCase{"UnknownQualifiedColumn", "select e.nope from examination e",
+                  "Invalid column name 'nope'."},
+        ErrorCase{"UnknownInsertColumn", "insert into examination (nope) values (1)",
+                  "Invalid column name 'nope'."},
+        ErrorCase{"UnknownUpdateColumn", "update examination set nope = 1",
+                  "Invalid column name 'nope'."},
         ErrorCase{"AmbiguousColumn",
                   "select id_examination from examination a cross join examination b",
                   "Ambiguous column name 'id_examination'."},
         ErrorCase{"MisspeltKeyword", "selec * from examination", "Incorrect syntax near 'selec'."},
         ErrorCase{"MissingTable", "select * from", "Incorrect syntax near the keyword 'from'."},
-        ErrorCase{"EmptyRuleNumber", "SELECT beg_bal, end_bal, id_estimation FROM qor.dbo.ebe where id_ebe_var=",
+        ErrorCase{"EmptyRuleNumber",
+                  "SELECT beg_bal, end_bal, id_estimation FROM qor.dbo.ebe where id_ebe_var=",
                   "Incorrect syntax near '='."},
         ErrorCase{"DoubleComma", "EXEC InsertInto_SORT_MARK_MAG 0,21,101,1,5,1,501,1,3,1,,4",
                   "Incorrect syntax near ','."},
         ErrorCase{"StrayParenthesis", "select (1", "Incorrect syntax near '1'."},
-        ErrorCase{"UnclosedText", "select 'abc", "Unclosed quotation mark after the character string 'abc'."},
+        ErrorCase{"UnclosedText", "select 'abc",
+                  "Unclosed quotation mark after the character string 'abc'."},
         ErrorCase{"UnclosedComment", "select 1 /* x", "Missing end comment mark '*/'."},
-        ErrorCase{"UnknownFunction", "select FOO(1)", "'FOO' is not a recognized built-in function name."},
-        ErrorCase{"UnknownProcedure", "EXEC nope_proc 1", "Could not find stored procedure 'nope_proc'."},
+        ErrorCase{"UnknownFunction", "select FOO(1)",
+                  "'FOO' is not a recognized built-in function name."},
+        ErrorCase{"UnknownProcedure", "EXEC nope_proc 1",
+                  "Could not find stored procedure 'nope_proc'."},
         ErrorCase{"UndeclaredVariable", "select @x", "Must declare the scalar variable \"@x\"."},
         ErrorCase{"DivideByZero", "select 1/0", "Divide by zero error encountered."},
         ErrorCase{"TextToInt", "select CAST('abc' AS int)",
@@ -116,16 +129,19 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"TooLongText", "insert into t_fio values (9, REPLICATE('x', 61))",
                   "String or binary data would be truncated."},
         ErrorCase{"DuplicateKey", "insert into semester values (21, 'x')",
-                  "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key in object "
+                  "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key "
+                  "in object "
                   "'dbo.semester'."},
-        ErrorCase{"MissingArgument", "EXEC CreateNewMarkRule",
-                  "Procedure or function 'CreateNewMarkRule' expects parameter '@RulNum', which was not "
-                  "supplied."},
+        ErrorCase{
+            "MissingArgument", "EXEC CreateNewMarkRule",
+            "Procedure or function 'CreateNewMarkRule' expects parameter '@RulNum', which was not "
+            "supplied."},
         ErrorCase{"TooManyArguments", "EXEC CreateNewMarkRule 1, 2",
                   "Procedure or function CreateNewMarkRule has too many arguments specified."},
         ErrorCase{"UnknownParameter", "EXEC CreateNewMarkRule @nope = 1",
                   "'@nope' is not a parameter for procedure CreateNewMarkRule."},
-        ErrorCase{"UnknownTableFunction", "select * from TF_Nope(1)", "Invalid object name 'TF_Nope'."},
+        ErrorCase{"UnknownTableFunction", "select * from TF_Nope(1)",
+                  "Invalid object name 'TF_Nope'."},
         ErrorCase{"MixedAssignment", "declare @a int select @a = 1, 2",
                   "A SELECT statement that assigns a value to a variable must not be combined with "
                   "data-retrieval operations."},
@@ -141,7 +157,8 @@ TEST_F(ServerTest, MissingParameterValue) {
 }
 
 TEST_F(ServerTest, AFailedBatchStopsAndKeepsEarlierWork) {
-    EXPECT_EQ(errorOf("insert into semester values (23, 'a') select * from nope insert into semester values (24, 'b')"),
+    EXPECT_EQ(errorOf("insert into semester values (23, 'a') select * from nope insert into "
+                      "semester values (24, 'b')"),
               "Invalid object name 'nope'.");
     EXPECT_EQ(rowTexts(rows("select id_semester from semester where id_semester > 22")),
               std::vector<std::string>{"23"});
@@ -149,13 +166,76 @@ TEST_F(ServerTest, AFailedBatchStopsAndKeepsEarlierWork) {
 
 // Bad SQL of every shape raises Error and never crashes.
 TEST_F(ServerTest, RandomTextNeverCrashes) {
-    const std::vector<std::string> pieces = {
-        "SELECT", "*", "FROM", "examination", "WHERE", "(", ")", "=", "'x'", "1", "2.5", ",", "+", "-",
-        "@v", "?", "INSERT", "INTO", "VALUES", "UPDATE", "SET", "DELETE", "EXEC", "GET_USER", "TOP",
-        "UNION", "ALL", "CASE", "WHEN", "THEN", "ELSE", "END", "CAST", "AS", "int", "varchar(5)",
-        "CONVERT", "DECLARE", "JOIN", "ON", "IN", "NOT", "NULL", "IS", "LIKE", "[QOR]", ".", "dbo",
-        "GROUP", "BY", "ORDER", "DISTINCT", "GETDATE()", "DATEPART", "YEAR", "/*", "*/", "--", "\n",
-        "'", "[", "]", ";", "1", "TF_GetEstConfig", "p30", "id_examination", "BEGIN", "IF", "RETURN"};
+    const std::vector<std::string> pieces = {"SELECT",
+                                             "*",
+                                             "FROM",
+                                             "examination",
+                                             "WHERE",
+                                             "(",
+                                             ")",
+                                             "=",
+                                             "'x'",
+                                             "1",
+                                             "2.5",
+                                             ",",
+                                             "+",
+                                             "-",
+                                             "@v",
+                                             "?",
+                                             "INSERT",
+                                             "INTO",
+                                             "VALUES",
+                                             "UPDATE",
+                                             "SET",
+                                             "DELETE",
+                                             "EXEC",
+                                             "GET_USER",
+                                             "TOP",
+                                             "UNION",
+                                             "ALL",
+                                             "CASE",
+                                             "WHEN",
+                                             "THEN",
+                                             "ELSE",
+                                             "END",
+                                             "CAST",
+                                             "AS",
+                                             "int",
+                                             "varchar(5)",
+                                             "CONVERT",
+                                             "DECLARE",
+                                             "JOIN",
+                                             "ON",
+                                             "IN",
+                                             "NOT",
+                                             "NULL",
+                                             "IS",
+                                             "LIKE",
+                                             "[QOR]",
+                                             ".",
+                                             "dbo",
+                                             "GROUP",
+                                             "BY",
+                                             "ORDER",
+                                             "DISTINCT",
+                                             "GETDATE()",
+                                             "DATEPART",
+                                             "YEAR",
+                                             "/*",
+                                             "*/",
+                                             "--",
+                                             "\n",
+                                             "'",
+                                             "[",
+                                             "]",
+                                             ";",
+                                             "1",
+                                             "TF_GetEstConfig",
+                                             "p30",
+                                             "id_examination",
+                                             "BEGIN",
+                                             "IF",
+                                             "RETURN"};
     std::mt19937 rng(28);
     int errors = 0;
     for (int i = 0; i < 1500; ++i) {
@@ -185,14 +265,17 @@ TEST(FrontEnd, DeepNestingIsAnErrorNotACrash) {
 // ---- types and values -------------------------------------------------------
 
 TEST_F(ServerTest, ColumnTypesAsTheClientBuildsFields) {
-    auto rs = rows("select id_mark_mag, m1, p35, p36, QOR_Update, GETDATE() as now, CAST(m1 AS varchar(12)) as t, "
-                   "CONVERT(varchar(10), p36, 104) as d, 'abc' as lit, NULL as n from mark_mag");
-    std::vector<server::Type> want = {server::Type::Integer, server::Type::Float,    server::Type::Text,
-                                      server::Type::DateTime, server::Type::DateTime, server::Type::DateTime,
-                                      server::Type::Text,    server::Type::Text,     server::Type::Text,
-                                      server::Type::Integer};
+    auto rs = rows(
+        "select id_mark_mag, m1, p35, p36, QOR_Update, GETDATE() as now, CAST(m1 AS varchar(12)) "
+        "as t, "
+        "CONVERT(varchar(10), p36, 104) as d, 'abc' as lit, NULL as n from mark_mag");
+    std::vector<server::Type> want = {
+        server::Type::Integer,  server::Type::Float,    server::Type::Text, server::Type::DateTime,
+        server::Type::DateTime, server::Type::DateTime, server::Type::Text, server::Type::Text,
+        server::Type::Text,     server::Type::Integer};
     ASSERT_EQ(rs.columns.size(), want.size());
-    for (std::size_t i = 0; i < want.size(); ++i) EXPECT_EQ(rs.columns[i].type, want[i]) << rs.columns[i].name;
+    for (std::size_t i = 0; i < want.size(); ++i)
+        EXPECT_EQ(rs.columns[i].type, want[i]) << rs.columns[i].name;
     EXPECT_EQ(rs.columns[2].size, 50);
     EXPECT_EQ(rs.columns[6].size, 12);
     EXPECT_EQ(rowTexts(rs)[0].substr(0, 39), "1|12|NULL|2024-12-25 00:00:00.000|NULL|");
@@ -208,11 +291,14 @@ TEST_F(ServerTest, ExpressionsWithoutAliasHaveNoName) {
 
 TEST_F(ServerTest, ParametersBindEveryValueType) {
     server::DateTime when = *server::parseIso("2025-01-31 10:20:30.400");
-    run("update mark_mag set m1 = ?, p35 = ?, p36 = ?, QOR_Update = ?, m2 = ? where id_mark_mag = ?",
+    run("update mark_mag set m1 = ?, p35 = ?, p36 = ?, QOR_Update = ?, m2 = ? where id_mark_mag = "
+        "?",
         {2.5, std::string("11-21-101-1"), when, when, Value{}, std::int64_t{1}});
-    auto rs = rows("select m1, p35, p36, QOR_Update, m2 from mark_mag where id_mark_mag = ?", {std::int64_t{1}});
-    EXPECT_EQ(rowTexts(rs), std::vector<std::string>{
-                                "2.5|11-21-101-1|2025-01-31 10:20:30.400|2025-01-31 00:00:00.000|NULL"});
+    auto rs = rows("select m1, p35, p36, QOR_Update, m2 from mark_mag where id_mark_mag = ?",
+                   {std::int64_t{1}});
+    EXPECT_EQ(rowTexts(rs),
+              std::vector<std::string>{
+                  "2.5|11-21-101-1|2025-01-31 10:20:30.400|2025-01-31 00:00:00.000|NULL"});
     EXPECT_EQ(std::get<server::DateTime>(rs.rows[0][2]), when);
 }
 
@@ -221,14 +307,18 @@ TEST_F(ServerTest, WriteBackOfTheDatasetLayer) {
     auto r = run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND m1 = ?",
                  {15.0, std::int64_t{1}, 12.0});
     EXPECT_EQ(r.rowsAffected, 1);
-    r = run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND m1 = ?", {16.0, std::int64_t{1}, 12.0});
+    r = run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND m1 = ?",
+            {16.0, std::int64_t{1}, 12.0});
     EXPECT_EQ(r.rowsAffected, 0);
-    r = run("INSERT INTO QORTeacher (id_teacher, id_qor_login) VALUES (?, ?) SELECT SCOPE_IDENTITY() AS id",
+    r =
+        run("INSERT INTO QORTeacher (id_teacher, id_qor_login) VALUES (?, ?) SELECT "
+            "SCOPE_IDENTITY() AS id",
             {std::int64_t{9}, std::int64_t{19}});
     EXPECT_EQ(r.rowsAffected, 1);
     ASSERT_EQ(r.resultSets.size(), 1u);
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"3"});
-    run("INSERT INTO poseshal (id_poseshal, poseshal) VALUES (?, ?)", {std::int64_t{7}, std::string("болен")});
+    run("INSERT INTO poseshal (id_poseshal, poseshal) VALUES (?, ?)",
+        {std::int64_t{7}, std::string("болен")});
     r = run("INSERT INTO QOR_LOG ([table], row_id) VALUES (?, ?) SELECT @@IDENTITY",
             {std::string("mark_mag"), std::int64_t{1}});
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"1"});
@@ -255,41 +345,51 @@ TEST_F(ServerTest, TextComparesWithoutCaseForCyrillicAndLatin) {
                             "LOWER(s_fio) = 'иванов иван' and 'Abc' = 'aBC  '")),
               std::vector<std::string>{"1"});
     // leading blanks count: " н/п" is not "н/п"
-    EXPECT_EQ(rowTexts(rows("select id_estimation from estimation where p31 = 'н/п'")), std::vector<std::string>{});
-    EXPECT_EQ(rowTexts(rows("select id_estimation from estimation where p31 = ' Н/П'")), std::vector<std::string>{"6"});
+    EXPECT_EQ(rowTexts(rows("select id_estimation from estimation where p31 = 'н/п'")),
+              std::vector<std::string>{});
+    EXPECT_EQ(rowTexts(rows("select id_estimation from estimation where p31 = ' Н/П'")),
+              std::vector<std::string>{"6"});
 }
 
 TEST_F(ServerTest, PlusConcatenatesTextAndAddsNumbers) {
-    EXPECT_EQ(rowTexts(rows("select 'a' + 'b', 1 + 2, '1' + 2, 1.5 + 1, 'x' + NULL, p30 + '!' from examination "
-                            "where id_examination = 2")),
-              std::vector<std::string>{"ab|3|3|2.5|NULL|Зачет!"});
+    EXPECT_EQ(
+        rowTexts(rows(
+            "select 'a' + 'b', 1 + 2, '1' + 2, 1.5 + 1, 'x' + NULL, p30 + '!' from examination "
+            "where id_examination = 2")),
+        std::vector<std::string>{"ab|3|3|2.5|NULL|Зачет!"});
     EXPECT_EQ(rowTexts(rows("select 7 / 2, 7 % 3, 7.0 / 2")), std::vector<std::string>{"3|1|3.5"});
 }
 
 TEST_F(ServerTest, DatesFollowDateFormatAndStyles) {
     run("SET DATEFORMAT dmy");
     run("update mark_mag set p36 = '05.03.2025'");
-    EXPECT_EQ(rowTexts(rows("select p36 from mark_mag")), std::vector<std::string>{"2025-03-05 00:00:00.000"});
-    EXPECT_EQ(rowTexts(rows("select count(*) from mark_mag where p36 = '05.03.2025' and p36 > '01/03/2025' and "
-                            "p36 < '2025-04-01'")),
-              std::vector<std::string>{"1"});
+    EXPECT_EQ(rowTexts(rows("select p36 from mark_mag")),
+              std::vector<std::string>{"2025-03-05 00:00:00.000"});
+    EXPECT_EQ(
+        rowTexts(rows(
+            "select count(*) from mark_mag where p36 = '05.03.2025' and p36 > '01/03/2025' and "
+            "p36 < '2025-04-01'")),
+        std::vector<std::string>{"1"});
     run("SET DATEFORMAT mdy");
     EXPECT_EQ(rowTexts(rows("select CAST('05/03/2025' AS datetime)")),
               std::vector<std::string>{"2025-05-03 00:00:00.000"});
-    EXPECT_EQ(rowTexts(rows("select CONVERT(datetime, '05.03.2025', 104), CONVERT(varchar(10), "
-                            "CONVERT(datetime, '2025-03-05 13:14:15'), 104), DATEPART(month, '2025-03-05'), "
-                            "DATEPART(dw, '2026-12-10'), YEAR(CONVERT(datetime, '05.03.2025', 104))")),
+    EXPECT_EQ(rowTexts(rows(
+                  "select CONVERT(datetime, '05.03.2025', 104), CONVERT(varchar(10), "
+                  "CONVERT(datetime, '2025-03-05 13:14:15'), 104), DATEPART(month, '2025-03-05'), "
+                  "DATEPART(dw, '2026-12-10'), YEAR(CONVERT(datetime, '05.03.2025', 104))")),
               std::vector<std::string>{"2025-03-05 00:00:00.000|05.03.2025|3|5|2025"});
-    EXPECT_EQ(rowTexts(rows("select DATEADD(day, 7, CONVERT(datetime, '28.02.2025', 104)), "
-                            "DATEDIFF(day, '2025-02-28', '2025-03-07'), CONVERT(datetime, '28.02.2025', 104) + 1")),
-              std::vector<std::string>{"2025-03-07 00:00:00.000|7|2025-03-01 00:00:00.000"});
+    EXPECT_EQ(
+        rowTexts(rows(
+            "select DATEADD(day, 7, CONVERT(datetime, '28.02.2025', 104)), "
+            "DATEDIFF(day, '2025-02-28', '2025-03-07'), CONVERT(datetime, '28.02.2025', 104) + 1")),
+        std::vector<std::string>{"2025-03-07 00:00:00.000|7|2025-03-01 00:00:00.000"});
     auto now = rows("select GETDATE(), DATEPART(YEAR, GETDATE())");
     EXPECT_EQ(std::get<std::int64_t>(now.rows[0][1]), currentYear());
 }
 
 TEST_F(ServerTest, DateTimeTextRoundTrips) {
-    for (const char* text : {"1900-01-01 00:00:00.000", "2024-02-29 23:59:59.997", "1753-01-01 00:00:00.000",
-                             "9999-12-31 23:59:59.999"}) {
+    for (const char* text : {"1900-01-01 00:00:00.000", "2024-02-29 23:59:59.997",
+                             "1753-01-01 00:00:00.000", "9999-12-31 23:59:59.999"}) {
         auto t = server::parseIso(text);
         ASSERT_TRUE(t) << text;
         EXPECT_EQ(server::formatIso(*t), text);
@@ -297,16 +397,18 @@ TEST_F(ServerTest, DateTimeTextRoundTrips) {
     EXPECT_EQ(server::parseIso("1900-01-02")->msecs, 86'400'000);
     EXPECT_FALSE(server::parseIso("2023-02-29"));
     EXPECT_FALSE(server::parseDateText("31.04.2024", "dmy", 104));
-    EXPECT_EQ(server::formatStyle(*server::parseIso("2026-12-10 13:05:00"), -1), "Dec 10 2026  1:05PM");
+    EXPECT_EQ(server::formatStyle(*server::parseIso("2026-12-10 13:05:00"), -1),
+              "Dec 10 2026  1:05PM");
 }
 
 // ---- variables and control flow ---------------------------------------------
 
 TEST_F(ServerTest, VariablesDeclareSetAndSelect) {
-    auto r = run("DECLARE @n int, @s varchar(5) = 'abcdefg' SET @n = 40 SET @n += 2 "
-                 "DECLARE @cnt int SELECT @cnt = COUNT(*) FROM s_fio "
-                 "DECLARE @last varchar(70) SELECT @last = s_fio FROM s_fio ORDER BY id_student "
-                 "SELECT @n AS n, @s AS s, @cnt AS cnt, @last AS last");
+    auto r =
+        run("DECLARE @n int, @s varchar(5) = 'abcdefg' SET @n = 40 SET @n += 2 "
+            "DECLARE @cnt int SELECT @cnt = COUNT(*) FROM s_fio "
+            "DECLARE @last varchar(70) SELECT @last = s_fio FROM s_fio ORDER BY id_student "
+            "SELECT @n AS n, @s AS s, @cnt AS cnt, @last AS last");
     ASSERT_EQ(r.resultSets.size(), 1u);
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"42|abcde|3|борисов Борис"});
     EXPECT_EQ(r.resultSets[0].columns[1].type, server::Type::Text);
@@ -316,12 +418,16 @@ TEST_F(ServerTest, VariablesDeclareSetAndSelect) {
 }
 
 TEST_F(ServerTest, IfBeginEndAndTransactions) {
-    auto r = run("IF EXISTS (SELECT * FROM semester WHERE id_semester = 21) BEGIN SELECT 'yes' END ELSE SELECT 'no'");
+    auto r =
+        run("IF EXISTS (SELECT * FROM semester WHERE id_semester = 21) BEGIN SELECT 'yes' END ELSE "
+            "SELECT 'no'");
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"yes"});
     run("BEGIN TRAN INSERT INTO semester VALUES (30, 'x') ROLLBACK");
-    EXPECT_EQ(rowTexts(rows("select count(*) from semester where id_semester = 30")), std::vector<std::string>{"0"});
+    EXPECT_EQ(rowTexts(rows("select count(*) from semester where id_semester = 30")),
+              std::vector<std::string>{"0"});
     run("BEGIN TRANSACTION INSERT INTO semester VALUES (31, 'x') COMMIT TRANSACTION");
-    EXPECT_EQ(rowTexts(rows("select count(*) from semester where id_semester = 31")), std::vector<std::string>{"1"});
+    EXPECT_EQ(rowTexts(rows("select count(*) from semester where id_semester = 31")),
+              std::vector<std::string>{"1"});
 }
 
 // ---- procedures -------------------------------------------------------------
@@ -337,7 +443,8 @@ TEST_F(ServerTest, ProcedureOutputsReturnValuesAndNumbers) {
                                           ctx.setReturnValue(s * 2);
                                       }});
     engine_->registry().addProcedure({"AddUp", 2, {a}, [](server::ProcedureContext& ctx) {
-                                          ctx.setReturnValue(-std::get<std::int64_t>(ctx.arg("@a")));
+                                          ctx.setReturnValue(
+                                              -std::get<std::int64_t>(ctx.arg("@a")));
                                       }});
     auto r = run("DECLARE @r int, @s int EXEC @r = AddUp 1, @sum = @s OUTPUT SELECT @r, @s");
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"22|11"});
@@ -360,7 +467,8 @@ TEST_F(ServerTest, ProcedureErrorUndoesItsWrites) {
                                           throw server::Error("Нет прав на изменение.");
                                       }});
     EXPECT_EQ(errorOf("EXEC Fails"), "Нет прав на изменение.");
-    EXPECT_EQ(rowTexts(rows("select count(*) from semester where id_semester = 40")), std::vector<std::string>{"0"});
+    EXPECT_EQ(rowTexts(rows("select count(*) from semester where id_semester = 40")),
+              std::vector<std::string>{"0"});
 }
 
 TEST_F(ServerTest, ComputedViewsAndGlobalRegistry) {
@@ -370,8 +478,10 @@ TEST_F(ServerTest, ComputedViewsAndGlobalRegistry) {
         rs.rows = {{std::int64_t{1}, std::string("Один")}, {std::int64_t{2}, std::string("два")}};
         return rs;
     });
-    auto rs = rows("select v.name, e.P30 from dbo.v_Numbers v inner join examination e on e.id_examination = v.n "
-                   "where v.name = 'ОДИН'");
+    auto rs = rows(
+        "select v.name, e.P30 from dbo.v_Numbers v inner join examination e on e.id_examination = "
+        "v.n "
+        "where v.name = 'ОДИН'");
     EXPECT_EQ(rowTexts(rs), std::vector<std::string>{"Один|Экзамен"});
     EXPECT_EQ(rs.columns[0].size, 10);
 }
@@ -381,11 +491,13 @@ TEST_F(ServerTest, ComputedViewsAndGlobalRegistry) {
 TEST_F(ServerTest, ExceededTimeOutRaises) {
     auto start = std::chrono::steady_clock::now();
     try {
-        engine_->execute("select count(*) from s_fio a cross join s_fio b cross join s_fio c cross join s_fio d "
-                         "cross join t_fio e cross join examination f cross join estimation g cross join "
-                         "a_year h cross join kafedra i cross join sem_login j cross join sem_login k cross join "
-                         "sem_login l cross join sem_login m cross join sem_login n",
-                         {}, 1);
+        engine_->execute(
+            "select count(*) from s_fio a cross join s_fio b cross join s_fio c cross join s_fio d "
+            "cross join t_fio e cross join examination f cross join estimation g cross join "
+            "a_year h cross join kafedra i cross join sem_login j cross join sem_login k cross "
+            "join "
+            "sem_login l cross join sem_login m cross join sem_login n",
+            {}, 1);
         ADD_FAILURE() << "no time-out";
     } catch (const server::Error& e) {
         EXPECT_STREQ(e.what(), "Query timeout expired");
@@ -409,7 +521,8 @@ TEST_F(ServerTest, TwoConnectionsShareOneFile) {
     // the writer waits for the lock instead of failing at once
     run("UPDATE semester SET p43 = 'второй' WHERE id_semester = 50");
     release.join();
-    EXPECT_EQ(rowTexts(rows("select p43 from semester where id_semester = 50")), std::vector<std::string>{"второй"});
+    EXPECT_EQ(rowTexts(rows("select p43 from semester where id_semester = 50")),
+              std::vector<std::string>{"второй"});
 }
 
 TEST(Durability, AKilledProcessLosesNothingCommitted) {
@@ -431,7 +544,8 @@ TEST(Durability, AKilledProcessLosesNothingCommitted) {
             for (int i = 1; i <= 50; ++i)
                 e->execute("INSERT INTO marks (student, m1) VALUES (?, ?)",
                            std::vector<Value>{std::int64_t{i}, static_cast<double>(i) / 2});
-            e->execute("BEGIN TRAN INSERT INTO marks (student, m1) VALUES (999, 0)");  // never committed
+            e->execute(
+                "BEGIN TRAN INSERT INTO marks (student, m1) VALUES (999, 0)");  // never committed
             char ok = 'k';
             if (write(ready[1], &ok, 1) != 1) _exit(3);
             for (;;) pause();
@@ -471,16 +585,18 @@ TEST_F(ServerTest, TranslationsAreCachedByExactText) {
 
 TEST(FrontEnd, PrintsSqliteForTheCommonShapes) {
     class NoSchema : public server::SchemaSource {
-    public:
+      public:
         const server::TableInfo& table(std::string_view) override { return none; }
         bool isView(std::string_view) override { return false; }
         bool isTableFunction(std::string_view) override { return false; }
         server::TableInfo none;
     } schema;
-    auto p = server::Translator::translate("select TOP 3 [a] from [QOR].[dbo].[t] order by a desc", schema);
+    auto p = server::Translator::translate("select TOP 3 [a] from [QOR].[dbo].[t] order by a desc",
+                                           schema);
     ASSERT_EQ(p.ops.size(), 1u);
     EXPECT_EQ(p.ops[0].sql.text, "SELECT \"a\" FROM \"t\" ORDER BY \"a\" DESC LIMIT 3");
-    p = server::Translator::translate("select 1 select 2; select 3 -- c\n/* x /* nested */ */", schema);
+    p = server::Translator::translate("select 1 select 2; select 3 -- c\n/* x /* nested */ */",
+                                      schema);
     EXPECT_EQ(p.ops.size(), 3u);
     auto tokens = server::Lexer::tokenize("N'it''s' [a]]b] @v ? 1.5e3");
     EXPECT_EQ(tokens[0].text, "it's");

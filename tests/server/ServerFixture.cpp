@@ -124,11 +124,16 @@ INSERT INTO QORTeacher (id_teacher, id_qor_login) VALUES (5, 7)
 INSERT INTO QORTeacher (id_teacher, id_qor_login) VALUES (6, 8)
 INSERT INTO VuzDefaults VALUES (22, NULL, 'http://reports.example'), (23, 1, NULL), (28, 1, NULL),
     (29, 1, NULL), (37, 14, NULL)
-INSERT INTO a_year VALUES (1, ')" + year(-7) + "/" + year(-6) + R"(', )" + year(-7) + R"(),
-    (2, ')" + year(-5) + "/" + year(-4) + R"(', )" + year(-5) + R"(),
-    (3, ')" + year(0) + "/" + year(1) + R"(', )" + year(0) + R"(),
-    (4, ')" + year(3) + "/" + year(4) + R"(', )" + year(3) + R"(),
-    (5, ')" + year(4) + "/" + year(5) + R"(', )" + year(4) + R"()
+INSERT INTO a_year VALUES (1, ')" +
+           year(-7) + "/" + year(-6) + R"(', )" + year(-7) + R"(),
+    (2, ')" +
+           year(-5) + "/" + year(-4) + R"(', )" + year(-5) + R"(),
+    (3, ')" +
+           year(0) + "/" + year(1) + R"(', )" + year(0) + R"(),
+    (4, ')" +
+           year(3) + "/" + year(4) + R"(', )" + year(3) + R"(),
+    (5, ')" +
+           year(4) + "/" + year(5) + R"(', )" + year(4) + R"()
 INSERT INTO examination VALUES (1, 'Экзамен', 1), (2, 'Зачет', 2), (3, 'Курc/пр', 1), (4, 'Курс/раб', 1)
 INSERT INTO estimation VALUES (1, 'н/у'), (2, 'зачет'), (3, 'удов'), (4, 'хор'), (5, 'отл'), (6, ' н/п')
 INSERT INTO semester VALUES (21, 'Осенний'), (22, 'Весенний')
@@ -187,49 +192,53 @@ void registerFixtureObjects(server::Engine& engine) {
     const Value null{};
 
     // the user check: the technical login runs it; answers one row
-    r.addProcedure({"GET_USER", 1,
-                    {param("@login", Type::Text, 50), param("@digest", Type::Text, 32),
-                     param("@newDigest", Type::Text, 32, null), param("@program", Type::Text, 20),
-                     param("@address", Type::Text, 20), param("@computer", Type::Text, 255),
-                     param("@login2", Type::Text, 50), param("@flag", Type::Text, 1),
-                     param("@length", Type::Text, 5)},
-                    [](server::ProcedureContext& ctx) {
-                        server::ResultSet rs;
-                        rs.columns = {{"l", Type::Text, 20}, {"p", Type::Text, 20},
-                                      {"id", Type::Integer, 0}, {"state", Type::Integer, 0},
-                                      {"msg", Type::Text, 200}, {"version", Type::Integer, 0}};
-                        bool ok = std::get<std::string>(ctx.arg("@login")) == "ivanov" &&
-                                  std::get<std::string>(ctx.arg("@digest")) ==
-                                      "0CC175B9C0F1B6A831C399E269772661";
-                        if (ok)
-                            rs.rows.push_back({std::string("pqs^v"), std::string("r`ss"),
-                                               std::int64_t{7}, std::int64_t{25}, std::string(),
-                                               std::int64_t{29}});
-                        else
-                            rs.rows.push_back({std::string(), std::string(), std::int64_t{0},
-                                               std::int64_t{25},
-                                               std::string("Неверно ввели логин или пароль."),
-                                               std::int64_t{29}});
-                        ctx.addResultSet(std::move(rs));
-                    }});
+    r.addProcedure(
+        {"GET_USER",
+         1,
+         {param("@login", Type::Text, 50), param("@digest", Type::Text, 32),
+          param("@newDigest", Type::Text, 32, null), param("@program", Type::Text, 20),
+          param("@address", Type::Text, 20), param("@computer", Type::Text, 255),
+          param("@login2", Type::Text, 50), param("@flag", Type::Text, 1),
+          param("@length", Type::Text, 5)},
+         [](server::ProcedureContext& ctx) {
+             server::ResultSet rs;
+             rs.columns = {{"l", Type::Text, 20},    {"p", Type::Text, 20},
+                           {"id", Type::Integer, 0}, {"state", Type::Integer, 0},
+                           {"msg", Type::Text, 200}, {"version", Type::Integer, 0}};
+             bool ok =
+                 std::get<std::string>(ctx.arg("@login")) == "ivanov" &&
+                 std::get<std::string>(ctx.arg("@digest")) == "0CC175B9C0F1B6A831C399E269772661";
+             if (ok)
+                 rs.rows.push_back({std::string("pqs^v"), std::string("r`ss"), std::int64_t{7},
+                                    std::int64_t{25}, std::string(), std::int64_t{29}});
+             else
+                 rs.rows.push_back({std::string(), std::string(), std::int64_t{0}, std::int64_t{25},
+                                    std::string("Неверно ввели логин или пароль."),
+                                    std::int64_t{29}});
+             ctx.addResultSet(std::move(rs));
+         }});
 
     r.addProcedure(
-        {"SP_GetActiveFEst", 1,
+        {"SP_GetActiveFEst",
+         1,
          {param("@id_a_year", Type::Integer), param("@id_semesterOrWs", Type::Text, 10),
           param("@forPotok", Type::Integer), param("@id_discipline", Type::Integer),
           param("@subgroup", Type::Integer), param("@id_faculty", Type::Integer),
           param("@id_speciality", Type::Integer), param("@id_teacher", Type::Integer),
-          param("@id_ebe_var", Type::Integer), param("@kredits", Type::Integer, 0, Value{std::int64_t{0}}),
+          param("@id_ebe_var", Type::Integer),
+          param("@kredits", Type::Integer, 0, Value{std::int64_t{0}}),
           param("@id_examination", Type::Integer, 0, Value{std::int64_t{-1}})},
          [](server::ProcedureContext& ctx) {
              Value forPotok = ctx.arg("@forPotok");
-             auto res = ctx.run("SELECT id_f_e, p109 FROM f_est WHERE sessiya = 0 OR ? = 1 ORDER BY id_f_e",
-                                std::vector<Value>{forPotok});
+             auto res = ctx.run(
+                 "SELECT id_f_e, p109 FROM f_est WHERE sessiya = 0 OR ? = 1 ORDER BY id_f_e",
+                 std::vector<Value>{forPotok});
              ctx.addResultSet(std::move(res.resultSets.at(0)));
          }});
 
     r.addProcedure(
-        {"InsertInto_SORT_MARK_MAG", 1,
+        {"InsertInto_SORT_MARK_MAG",
+         1,
          {param("@group", Type::Integer), param("@semester", Type::Integer),
           param("@discipline", Type::Integer), param("@examination", Type::Integer),
           param("@id_teacher", Type::Integer), param("@one", Type::Integer),
@@ -237,54 +246,60 @@ void registerFixtureObjects(server::Engine& engine) {
           param("@id_a_year", Type::Integer), param("@id_f_est", Type::Integer),
           param("@id_ebe_var", Type::Integer), param("@kredit", Type::Integer)},
          [](server::ProcedureContext& ctx) {
-             std::vector<Value> p = {ctx.arg("@group"),      ctx.arg("@examination"),
-                                     ctx.arg("@discipline"), ctx.arg("@semester"),
-                                     ctx.arg("@id_teacher"), ctx.arg("@id_f_est"),
-                                     ctx.arg("@id_ebe_var"), std::string(ctx.login()),
-                                     ctx.arg("@group")};
-             ctx.run("INSERT INTO mark_mag (id_group, id_student, id_examination, id_discipline, "
-                     "id_semester, id_teacher, id_f_est, id_ebe_var, QOR_User, CanEdit, id_poseshal) "
-                     "SELECT ?, s.id_student, ?, ?, ?, ?, ?, ?, ?, 1, 0 FROM s_fio s "
-                     "WHERE s.id_group = ? AND NOT EXISTS (SELECT * FROM mark_mag m "
-                     "WHERE m.id_student = s.id_student)",
-                     p);
+             std::vector<Value> p = {
+                 ctx.arg("@group"),      ctx.arg("@examination"),  ctx.arg("@discipline"),
+                 ctx.arg("@semester"),   ctx.arg("@id_teacher"),   ctx.arg("@id_f_est"),
+                 ctx.arg("@id_ebe_var"), std::string(ctx.login()), ctx.arg("@group")};
+             ctx.run(
+                 "INSERT INTO mark_mag (id_group, id_student, id_examination, id_discipline, "
+                 "id_semester, id_teacher, id_f_est, id_ebe_var, QOR_User, CanEdit, id_poseshal) "
+                 "SELECT ?, s.id_student, ?, ?, ?, ?, ?, ?, ?, 1, 0 FROM s_fio s "
+                 "WHERE s.id_group = ? AND NOT EXISTS (SELECT * FROM mark_mag m "
+                 "WHERE m.id_student = s.id_student)",
+                 p);
          }});
 
     r.addProcedure(
-        {"SORT_MARK_MAG", 1,
+        {"SORT_MARK_MAG",
+         1,
          {param("@group", Type::Integer, 0, null), param("@semester", Type::Integer, 0, null),
-          param("@discipline", Type::Integer, 0, null), param("@examination", Type::Integer, 0, null),
+          param("@discipline", Type::Integer, 0, null),
+          param("@examination", Type::Integer, 0, null),
           param("@id_teacher", Type::Integer, 0, null), param("@DoNotShowEst", Type::Text, 1, null),
-          param("@subGroup", Type::Integer, 0, null), param("@isGetFromSubGroup", Type::Integer, 0, null),
-          param("@id_a_year", Type::Text, 1), param("@id_ebe_var", Type::Integer),
-          param("@id_kafedra", Type::Integer), param("@id_f_est", Type::Integer),
-          param("@kredits", Type::Integer)},
+          param("@subGroup", Type::Integer, 0, null),
+          param("@isGetFromSubGroup", Type::Integer, 0, null), param("@id_a_year", Type::Text, 1),
+          param("@id_ebe_var", Type::Integer), param("@id_kafedra", Type::Integer),
+          param("@id_f_est", Type::Integer), param("@kredits", Type::Integer)},
          [](server::ProcedureContext& ctx) {
-             auto res = ctx.run("SELECT 0 AS k_count, m.*, g.p20, 1 AS rec_no FROM mark_mag m "
-                                "INNER JOIN [group] g ON g.id_group = m.id_group "
-                                "WHERE m.id_group = ? AND m.id_semester = ? AND m.id_discipline = ? "
-                                "ORDER BY m.id_student",
-                                std::vector<Value>{ctx.arg("@group"), ctx.arg("@semester"),
-                                                   ctx.arg("@discipline")});
+             auto res = ctx.run(
+                 "SELECT 0 AS k_count, m.*, g.p20, 1 AS rec_no FROM mark_mag m "
+                 "INNER JOIN [group] g ON g.id_group = m.id_group "
+                 "WHERE m.id_group = ? AND m.id_semester = ? AND m.id_discipline = ? "
+                 "ORDER BY m.id_student",
+                 std::vector<Value>{ctx.arg("@group"), ctx.arg("@semester"),
+                                    ctx.arg("@discipline")});
              ctx.addResultSet(std::move(res.resultSets.at(0)));
              ctx.setReturnValue(0);
          }});
 
     auto modules = [](server::ProcedureContext& ctx) {
-        auto res = ctx.run("SELECT order_pole AS id_modul, CASE WHEN order_pole = 2 THEN 0 ELSE 1 END "
-                           "AS CanEdit FROM est_config WHERE id_ebe_var = ? AND pole_mark_mag LIKE 'M%' "
-                           "AND id_f_est = ? ORDER BY order_pole",
-                           std::vector<Value>{ctx.arg("@id_ebe_var"), ctx.arg("@id_f_e")});
+        auto res = ctx.run(
+            "SELECT order_pole AS id_modul, CASE WHEN order_pole = 2 THEN 0 ELSE 1 END "
+            "AS CanEdit FROM est_config WHERE id_ebe_var = ? AND pole_mark_mag LIKE 'M%' "
+            "AND id_f_est = ? ORDER BY order_pole",
+            std::vector<Value>{ctx.arg("@id_ebe_var"), ctx.arg("@id_f_e")});
         ctx.addResultSet(std::move(res.resultSets.at(0)));
     };
-    r.addProcedure({"LoadModulsInfo", 1,
+    r.addProcedure({"LoadModulsInfo",
+                    1,
                     {param("@id_a_year", Type::Integer), param("@id_semester", Type::Integer),
                      param("@id_group", Type::Integer), param("@id_teacher", Type::Integer),
                      param("@id_discipline", Type::Integer), param("@id_faculty", Type::Integer),
                      param("@id_f_educ", Type::Integer), param("@id_ebe_var", Type::Integer),
                      param("@id_f_e", Type::Integer), param("@id_speciality", Type::Integer)},
                     modules});
-    r.addProcedure({"LoadModulsInfoP", 1,
+    r.addProcedure({"LoadModulsInfoP",
+                    1,
                     {param("@id_a_year", Type::Integer), param("@id_semester", Type::Integer),
                      param("@id_ebe_var", Type::Integer), param("@forPotok", Type::Integer),
                      param("@id_teacher", Type::Integer), param("@id_discipline", Type::Integer),
@@ -293,24 +308,28 @@ void registerFixtureObjects(server::Engine& engine) {
                      param("@id_group", Type::Integer)},
                     modules});
 
-    r.addProcedure({"CreateNewMarkRule", 1, {param("@RulNum", Type::Integer)},
+    r.addProcedure({"CreateNewMarkRule",
+                    1,
+                    {param("@RulNum", Type::Integer)},
                     [](server::ProcedureContext& ctx) {
-                        ctx.run("INSERT INTO ebe (id_ebe_var, beg_bal, end_bal, id_estimation) "
-                                "VALUES (?, 0, 0, 0)",
-                                std::vector<Value>{ctx.arg("@RulNum")});
+                        ctx.run(
+                            "INSERT INTO ebe (id_ebe_var, beg_bal, end_bal, id_estimation) "
+                            "VALUES (?, 0, 0, 0)",
+                            std::vector<Value>{ctx.arg("@RulNum")});
                         ctx.setReturnValue(0);
                     }});
 
-    r.addTableFunction({"TF_GetEstConfig",
-                        {param("@id_ebe_var", Type::Integer), param("@id_f_est", Type::Integer)},
-                        [](server::ProcedureContext& ctx) {
-                            auto res = ctx.run(
-                                "SELECT id_est_config, id_ebe_var, order_pole, name_pole, "
-                                "info_or_value, pole_mark_mag, formula, [min], [max], id_f_est "
-                                "FROM est_config WHERE id_ebe_var = ? AND (id_f_est = 1 OR id_f_est = ?)",
-                                std::vector<Value>{ctx.arg("@id_ebe_var"), ctx.arg("@id_f_est")});
-                            return std::move(res.resultSets.at(0));
-                        }});
+    r.addTableFunction(
+        {"TF_GetEstConfig",
+         {param("@id_ebe_var", Type::Integer), param("@id_f_est", Type::Integer)},
+         [](server::ProcedureContext& ctx) {
+             auto res = ctx.run(
+                 "SELECT id_est_config, id_ebe_var, order_pole, name_pole, "
+                 "info_or_value, pole_mark_mag, formula, [min], [max], id_f_est "
+                 "FROM est_config WHERE id_ebe_var = ? AND (id_f_est = 1 OR id_f_est = ?)",
+                 std::vector<Value>{ctx.arg("@id_ebe_var"), ctx.arg("@id_f_est")});
+             return std::move(res.resultSets.at(0));
+         }});
 }
 
 void ServerTest::SetUp() {

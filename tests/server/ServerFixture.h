@@ -18,14 +18,14 @@ namespace servertest {
 
 // A folder under the system's temporary folder, removed with the object.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     std::string file(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -39,7 +39,7 @@ std::vector<std::string> columnNames(const server::ResultSet& rs);
 int currentYear();
 
 class ServerTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override;
     server::BatchResult run(const std::string& batch, std::vector<server::Value> params = {});
     // Runs the batch and returns its only result set.
