@@ -44,8 +44,8 @@ struct ResultSet {
 };
 
 struct BatchResult {
-    std::vector<ResultSet> resultSets;        // in the order the batch produced them
-    std::int64_t rowsAffected = -1;           // of the last INSERT/UPDATE/DELETE, -1 when none ran
+    std::vector<ResultSet> resultSets;    // in the order the batch produced them
+    std::int64_t rowsAffected = -1;       // of the last INSERT/UPDATE/DELETE, -1 when none ran
     std::optional<std::int64_t> returnValue;  // a procedure's RETURN value
 };
 
@@ -60,12 +60,12 @@ struct Argument {
 // Every failure the server reports: the text is the server's own message
 // ("Invalid column name 'x'.", "Login failed for user 'X'.").
 class Error : public std::runtime_error {
-  public:
+public:
     using std::runtime_error::runtime_error;
 };
 
 class Engine {
-  public:
+public:
     // Opens an existing database file and checks the login against the server logins
     // stored in it. Throws Error ("Login failed for user 'X'.") on refusal.
     static std::unique_ptr<Engine> open(const std::string& path, const std::string& login,
