@@ -46,7 +46,8 @@ bool isGoLine(const std::string& line) {
     if (a == std::string::npos) return false;
     std::size_t b = line.find_last_not_of(" \t\r");
     std::string word = line.substr(a, b - a + 1);
-    return word.size() == 2 && (word[0] == 'G' || word[0] == 'g') && (word[1] == 'O' || word[1] == 'o');
+    return word.size() == 2 && (word[0] == 'G' || word[0] == 'g') &&
+           (word[1] == 'O' || word[1] == 'o');
 }
 
 void print(const server::BatchResult& r) {
@@ -76,15 +77,18 @@ int main(int argc, char** argv) {
     bool haveLogin = false, havePassword = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--create") create = true;
+        if (a == "--create")
+            create = true;
         else if (a == "-U" && i + 1 < argc) {
             login = argv[++i];
             haveLogin = true;
         } else if (a == "-P" && i + 1 < argc) {
             password = argv[++i];
             havePassword = true;
-        } else if (file.empty() && !a.empty() && a[0] != '-') file = a;
-        else return usage();
+        } else if (file.empty() && !a.empty() && a[0] != '-')
+            file = a;
+        else
+            return usage();
     }
     if (file.empty() || !haveLogin || !havePassword) return usage();
     try {
