@@ -103,6 +103,21 @@ TEST(ConnectionErrors, OpeningWithoutAUsableSourceFailsWithAMessage) {
     EXPECT_FALSE(conn.isOpen());
 }
 
+TEST(ConnectionErrors, UnreachableSqlServerFailsWithTheDriversTextAlone) {
+    // The path a real installation takes: FreeTDS to a host and port where nobody listens.
+    db::Connection conn;
+    try {
+        conn.open(
+            "Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog=QOR;"
+            "Data Source=127.0.0.1,1");
+        FAIL() << "connected to a closed port";
+    } catch (const db::Error& e) {
+        EXPECT_STREQ(e.what(),
+                     "Unable to connect: Adaptive Server is unavailable or does not exist");
+    }
+    EXPECT_FALSE(conn.isOpen());
+}
+
 class ConnectionTest : public DbTest {};
 
 TEST_P(ConnectionTest, BatchGivesTypedResultsWithNullsAndUnicode) {
