@@ -427,10 +427,11 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
     if (it != schema_.end()) return it->second;
     TableInfo info;
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(
-            db_,
-            "SELECT type FROM sqlite_schema WHERE lower(name) = ?1 AND type IN ('table','view')",
-            -1, &stmt, nullptr) == SQLITE_OK) {
+    bool autoincrement = false;
+    if (sqlite3_prepare_v2(db_,
+                           "SELECT type, sql FROM sqlite_schema WHERE lower(name) = ?1 AND type IN "
+                           "('table','view')",
+                           -1, &stmt, nullptr) == SQLITE_OK) {
         std::string lowered;
         for (char c : name) lowered += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
         sqlite3_bind_text(stmt, 1, lowered.c_str(), -1, SQLITE_TRANSIENT);
@@ -438,6 +439,8 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
             info.exists = true;
             info.isView = std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
                                       "view") == 0;
+            const auto* ddl = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            autoincrement = ddl && upperCase(ddl).find("AUTOINCREMENT") != std::string::npos;
         }
     }
     sqlite3_finalize(stmt);
@@ -461,7 +464,8 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
                         c.size = 0;
                 }
                 int pkIndex = sqlite3_column_int(stmt, 5);
-                c.identity = pkIndex > 0 && decl && upperCase(decl) == "INTEGER";
+                // an IDENTITY column: INTEGER PRIMARY KEY AUTOINCREMENT, filled by the server
+                c.identity = autoincrement && pkIndex > 0 && decl && upperCase(decl) == "INTEGER";
                 pk.push_back(pkIndex);
                 info.columns.push_back(c);
             }
@@ -1046,9 +1050,17 @@ void SqliteEngine::runOp(const Op& op, Frame& frame) {
             endWrite(true);
             schema_.clear();
             cache_.clear();
-            for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-            statements_.clear();
-            statementBusy_.clear();
+            // prepared statements would re-prepare themselves; dropping the idle ones frees
+            // what the old schema needed (a statement still stepping stays)
+            for (auto it = statements_.begin(); it != statements_.end();) {
+                if (statementBusy_[it->first]) {
+                    ++it;
+                    continue;
+                }
+                sqlite3_finalize(it->second);
+                statementBusy_.erase(it->first);
+                it = statements_.erase(it);
+            }
             break;
         case Op::Kind::Begin:
             if (explicitTransactions_ == 0 && writeDepth_ == 0)

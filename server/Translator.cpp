@@ -502,6 +502,9 @@ class Printer {
             } else {
                 e = expr(*item.expr);
                 SType t = typeOf(*item.expr);
+                // a text expression compares as the columns do, also from outside a subquery
+                if (t.type == Type::Text && item.expr->kind != ExprKind::Column)
+                    e = "(" + e + ") COLLATE tsql_ci";
                 hint.type = t.type;
                 hint.size = t.size > 0 ? t.size : 0;
                 if (!item.alias.empty()) {
@@ -1286,9 +1289,30 @@ class Printer {
                values + " FROM \"qor_src\"";
     }
 
+    // The FROM item that names the target of UPDATE/DELETE ... FROM: by alias or by name.
+    static const TableRef* findTarget(const TableRef& ref, const std::string& target) {
+        if (ref.kind == TableRef::Kind::Join) {
+            if (const TableRef* t = findTarget(*ref.left, target)) return t;
+            return findTarget(*ref.right, target);
+        }
+        if (ref.kind != TableRef::Kind::Named) return nullptr;
+        if (!ref.alias.empty() && lower(ref.alias) == target) return &ref;
+        if (lower(ref.name) == target) return &ref;
+        return nullptr;
+    }
+
+    const TableRef* targetOf(const Statement& st) {
+        for (const auto& ref : st.from)
+            if (const TableRef* t = findTarget(*ref, lower(st.table))) return t;
+        return nullptr;
+    }
+
     std::string rowFilter(const Statement& st) {
         // TOP (n) and FROM joins: pick the target's rows by rowid
-        std::string text = " WHERE rowid IN (SELECT " + Translator::quoteName(st.table) + ".rowid";
+        std::string ref = Translator::quoteName(st.table);
+        if (const TableRef* t = targetOf(st))
+            ref = Translator::quoteName(t->alias.empty() ? t->name : t->alias);
+        std::string text = " WHERE rowid IN (SELECT " + ref + ".rowid";
         if (st.from.empty()) {
             text += " FROM " + Translator::quoteName(st.table);
         } else {
@@ -1302,14 +1326,19 @@ class Printer {
     }
 
     std::string update(const Statement& st) {
-        const TableInfo& info = schema_.table(lower(st.table));
+        // UPDATE alias SET ... FROM table alias: the target is the aliased table
+        std::string target = st.table;
+        if (const TableRef* t = targetOf(st);
+            t && !t->alias.empty() && lower(t->alias) == lower(st.table))
+            target = t->name;
+        const TableInfo& info = schema_.table(lower(target));
         scopes_.emplace_back();
         ScopeEntry entry;
-        entry.name = lower(st.table);
+        entry.name = lower(target);
         entry.known = info.exists;
         entry.columns = info.columns;
         scopes_.back().push_back(entry);
-        std::string text = "UPDATE " + Translator::quoteName(st.table) + " SET ";
+        std::string text = "UPDATE " + Translator::quoteName(target) + " SET ";
         for (std::size_t i = 0; i < st.assignments.size(); ++i) {
             const auto& [column, value] = st.assignments[i];
             if (column[0] == '@') syntax(column);
@@ -1392,6 +1421,9 @@ class Printer {
             bool pk = c.primaryKey || (c.identity && st.primaryKey.empty());
             if (c.identity && cat == Type::Integer) {
                 text += "INTEGER PRIMARY KEY AUTOINCREMENT";
+            } else if (pk && cat == Type::Integer && st.primaryKey.empty()) {
+                // SQLite's row id: key lookups by the fastest path, SCOPE_IDENTITY() gives it
+                text += "INTEGER PRIMARY KEY";
             } else {
                 text += c.type.name;
                 if (c.type.length > 0) {

@@ -401,6 +401,143 @@ TEST_F(ServerTest, DateTimeTextRoundTrips) {
               "Dec 10 2026  1:05PM");
 }
 
+// ---- the dialect, statement by statement ----------------------------------------
+
+struct DialectCase {
+    const char* name;
+    std::string sql;
+    std::vector<std::string> rows;  // of the last result set
+};
+
+void PrintTo(const DialectCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Dialect : public ServerTest, public ::testing::WithParamInterface<DialectCase> {};
+
+TEST_P(Dialect, MeansWhatSqlServerMeans) {
+    auto r = run(GetParam().sql);
+    ASSERT_FALSE(r.resultSets.empty()) << GetParam().sql;
+    EXPECT_EQ(rowTexts(r.resultSets.back()), GetParam().rows) << GetParam().sql;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Server, Dialect,
+    ::testing::Values(
+        DialectCase{"TopWithOrder",
+                    "select top 2 id_student from s_fio order by id_student desc",
+                    {"1003", "1002"}},
+        DialectCase{
+            "TopInParentheses", "select top (1) p31 from estimation order by p31", {" н/п"}},
+        DialectCase{"TopZero", "select top 0 * from s_fio", {}},
+        DialectCase{"Distinct", "select distinct id_group from s_fio", {"11"}},
+        DialectCase{"DistinctIgnoresCase",
+                    "select count(*) from (select distinct p from (select 'А' as p union all "
+                    "select 'а') x) y",
+                    {"1"}},
+        DialectCase{"UnionAllKeepsDuplicates",
+                    "select 1 as a union all select 1 union all select 2",
+                    {"1", "1", "2"}},
+        DialectCase{"UnionRemovesDuplicates",
+                    "select 1 as a union select 1 union select 2 order by a",
+                    {"1", "2"}},
+        DialectCase{
+            "TopInsideUnion",
+            "select top 1 id_student from s_fio union all select top 1 id_teacher from t_fio",
+            {"1001", "5"}},
+        DialectCase{"LeftJoin",
+                    "select k.sn_f1, r.id_rrnkKrdt from kafedra k left outer join RRNKkrdt r on "
+                    "r.id_kafedra = "
+                    "k.id_kafedra and r.prov_reyt < 0 order by k.id_kafedra",
+                    {"ВМ|43", "Ф|NULL"}},
+        DialectCase{"CrossJoin", "select count(*) from semester cross join f_est", {"6"}},
+        DialectCase{
+            "CommaJoin", "select count(*) from semester s, f_est f where f.id_f_e = 1", {"2"}},
+        DialectCase{"GroupByHaving",
+                    "select id_kafedra, count(*) as n from RRNKkrdt group by id_kafedra having "
+                    "count(*) > 1",
+                    {"31|2"}},
+        DialectCase{"InSubquery",
+                    "select s_fio from s_fio where id_student in (select id_student from mark_mag)",
+                    {"Иванов Иван"}},
+        DialectCase{"NotExists",
+                    "select count(*) from s_fio s where not exists (select * from mark_mag m where "
+                    "m.id_student = "
+                    "s.id_student)",
+                    {"2"}},
+        DialectCase{
+            "DerivedTable", "select t.n from (select count(*) as n from s_fio) as t", {"3"}},
+        DialectCase{"ScalarSubquery",
+                    "select (select max(u_god) from a_year) - (select min(u_god) from a_year)",
+                    {"11"}},
+        DialectCase{"SimpleCase",
+                    "select case id_f_e when 1 then 'main' when 9 then 'fx' else 'other' end from "
+                    "f_est order by "
+                    "id_f_e",
+                    {"main", "fx", "other"}},
+        DialectCase{"IsNullAndCoalesce",
+                    "select ISNULL(NULL, 5), COALESCE(NULL, NULL, 'x'), NULLIF(1, 1)",
+                    {"5|x|NULL"}},
+        DialectCase{"BetweenAndLike",
+                    "select count(*) from s_fio where id_student between 1001 and 1002 and s_fio "
+                    "not like '%БОРИС%'",
+                    {"2"}},
+        DialectCase{
+            "StringFunctions",
+            "select LEN('abc  '), SUBSTRING('Иванов', 2, 3), LEFT('Иванов', 2), RIGHT('Иванов', "
+            "2), "
+            "LTRIM('  a'), RTRIM('a  ') + '|', REPLACE('a-b', '-', '+'), CHARINDEX('в', 'Иванов'), "
+            "UPPER('ёж')",
+            {"3|ван|Ив|ов|a|a||a+b|2|ЁЖ"}},
+        DialectCase{
+            "Numbers",
+            "select ROUND(2.567, 2), FLOOR(2.5), CEILING(2.1), ABS(-3), POWER(2, 10), 10 % 4",
+            {"2.57|2|3|3|1024|2"}},
+        DialectCase{
+            "CastAndConvert",
+            "select CAST(12.0 AS varchar(10)), CAST('42' AS int) + 1, CAST(7 AS float) / 2, "
+            "CONVERT(varchar(3), 'abcdef'), CAST(2.9 AS int)",
+            {"12|43|3.5|abc|2"}},
+        DialectCase{
+            "BracketedNames",
+            "select [P30] as [Вид контроля] from [dbo].[examination] where [id_examination] = 2",
+            {"Зачет"}},
+        DialectCase{"AliasEqualsForm",
+                    "select name = p43 from semester where id_semester = 22",
+                    {"Весенний"}},
+        DialectCase{
+            "ThreePartColumns",
+            "select dbo.semester.p43 from qor..semester where qor.dbo.semester.id_semester = 21",
+            {"Осенний"}},
+        DialectCase{
+            "UpdateWithJoin",
+            "update s_fio set id_group = 12 from s_fio s inner join mark_mag m on m.id_student = "
+            "s.id_student select id_student, id_group from s_fio order by id_student",
+            {"1001|12", "1002|11", "1003|11"}},
+        DialectCase{"DeleteTop", "delete top (2) from s_fio select count(*) from s_fio", {"1"}},
+        DialectCase{"InsertDefaultValues",
+                    "insert into QOR_LOG default values select count(*), max(row_id) from QOR_LOG",
+                    {"1|NULL"}},
+        DialectCase{"InsertWithoutColumnList",
+                    "insert into QORTeacher values (9, 99) select id_qor_teacher, id_teacher from "
+                    "QORTeacher where "
+                    "id_qor_login = 99",
+                    {"3|9"}},
+        DialectCase{
+            "CommentsAndNoSemicolons",
+            "-- the first\nselect 1 as a /* a block\n over lines */ select 2 as b; select 3 as c",
+            {"3"}},
+        DialectCase{"NStrings", "select N'Привет' + N' мир'", {"Привет мир"}},
+        DialectCase{"SystemFunctions",
+                    "select * from s_fio select DB_NAME(), SUSER_SNAME(), @@ROWCOUNT",
+                    {"QOR|sa|3"}},
+        DialectCase{"UpdateByAlias",
+                    "update s set id_group = 13 from s_fio s where s.id_student = 1003 select "
+                    "id_group from s_fio "
+                    "where id_student = 1003",
+                    {"13"}}),
+    [](const auto& test) { return std::string(test.param.name); });
+
 // ---- variables and control flow ---------------------------------------------
 
 TEST_F(ServerTest, VariablesDeclareSetAndSelect) {
