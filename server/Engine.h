@@ -16,6 +16,8 @@
 
 namespace server {
 
+class Registry;
+
 // Column and parameter types as the client sees them.
 enum class Type { Null, Integer, Float, Text, DateTime };
 
@@ -76,16 +78,26 @@ public:
 
     // Runs a T-SQL batch. `?` placeholders (outside literals) bind `params` in order.
     // A time-out of 0 means none; an exceeded time-out raises Error.
+    // A batch that is one EXEC without arguments and no `?` takes `params` as its
+    // positional arguments (the dataset layer's "EXEC SP_GetActiveFEst" with parameters).
     virtual BatchResult execute(std::string_view batch, std::span<const Value> params = {},
                                 int timeoutSeconds = 0) = 0;
 
     // Calls a stored procedure by name (`;1` numbers and qualifiers allowed), output
-    // arguments updated in place.
+    // arguments updated in place. An argument named "@RETURN_VALUE" is not passed; it
+    // receives the procedure's return value instead.
     virtual BatchResult callProcedure(std::string_view name, std::span<Argument> args,
                                       int timeoutSeconds = 0) = 0;
 
     // The login this engine was opened with.
     virtual const std::string& login() const = 0;
+
+    // Procedures, table functions and views of this engine implemented in C++; the
+    // objects of globalRegistry() (Registry.h) are seen as well.
+    virtual Registry& registry() = 0;
+
+    // Number of batch texts whose translation is cached (for tests and benchmarks).
+    virtual std::size_t cachedTranslations() const = 0;
 };
 
 }  // namespace server

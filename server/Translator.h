@@ -1,0 +1,55 @@
+#pragma once
+
+// The printer: turns the syntax tree of a batch into a Program of SQLite statements with
+// SQL Server's meaning (see Program.h). It reads the schema for column types, so that
+// text '+' concatenates, date texts are read as dates where a datetime is expected, and
+// written values take their column's type.
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "Ast.h"
+#include "Program.h"
+
+namespace server {
+
+class Registry;
+
+struct ColumnInfo {
+    std::string name;
+    Type type = Type::Null;
+    int size = 0;
+    std::string declared;   // the declared type's name, upper case (DATE, DATETIME, INT, ...)
+    bool identity = false;  // INTEGER PRIMARY KEY: filled by the server on insert
+};
+
+struct TableInfo {
+    bool exists = false;
+    bool isView = false;
+    std::vector<ColumnInfo> columns;
+    const ColumnInfo* column(std::string_view name) const;
+};
+
+// What the printer may ask about the database.
+class SchemaSource {
+  public:
+    virtual ~SchemaSource() = default;
+    virtual const TableInfo& table(std::string_view name) = 0;
+    virtual bool isView(std::string_view name) = 0;           // a registered C++ view
+    virtual bool isTableFunction(std::string_view name) = 0;  // a registered table function
+};
+
+class Translator {
+  public:
+    static Program translate(std::string_view batch, SchemaSource& schema);
+    static Program translate(const ast::Batch& batch, SchemaSource& schema);
+
+    // "..." quoting of an identifier for SQLite.
+    static std::string quoteName(std::string_view name);
+    // '...' quoting of a text literal.
+    static std::string quoteText(std::string_view text);
+};
+
+}  // namespace server
