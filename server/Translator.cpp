@@ -95,6 +95,8 @@ class Printer {
     int tempCounter_ = 0;
     // fold mode: column references become row values
     const std::map<std::string, int>* rowColumns_ = nullptr;
+    int analysing_ = 0;  // inside selectColumns: types only, no SQL
+    std::map<const Select*, std::vector<ColumnInfo>> columnsMemo_;
 
     [[noreturn]] static void syntax(std::string_view near) {
         throw Error("Incorrect syntax near '" + std::string(near) + "'.");
@@ -538,6 +540,11 @@ class Printer {
 
     // Result column types of a select, for a derived table's scope entry.
     std::vector<ColumnInfo> selectColumns(const Select& sel) {
+        // remembered per node: nested derived tables would otherwise be analysed once per
+        // level above them, exponentially
+        auto memo = columnsMemo_.find(&sel);
+        if (memo != columnsMemo_.end()) return memo->second;
+        ++analysing_;
         std::vector<ColumnInfo> cols;
         const Select* s = &sel;
         while (s->cores[0].parenthesized) s = s->cores[0].parenthesized.get();
@@ -575,6 +582,8 @@ class Printer {
         if (op_) op_->materialize = savedMat;
         cur_ = saved;
         scopes_.pop_back();
+        --analysing_;
+        columnsMemo_.emplace(&sel, cols);
         return cols;
     }
 
@@ -588,7 +597,7 @@ class Printer {
                                     : ref.joinType == "INNER" ? " INNER JOIN "
                                                               : " " + ref.joinType + " JOIN ") +
                                    right;
-                if (ref.on) text += " ON " + expr(*ref.on);
+                if (ref.on && !analysing_) text += " ON " + expr(*ref.on);
                 return "(" + text + ")";
             }
             case TableRef::Kind::Subquery: {
@@ -596,8 +605,10 @@ class Printer {
                 entry.alias = lower(ref.alias);
                 entry.known = true;
                 entry.columns = selectColumns(*ref.select);
-                std::string text =
-                    "(" + select(*ref.select, nullptr) + ") AS " + Translator::quoteName(ref.alias);
+                std::string text;
+                if (!analysing_)
+                    text = "(" + select(*ref.select, nullptr) + ") AS " +
+                           Translator::quoteName(ref.alias);
                 scopes_.back().push_back(std::move(entry));
                 return text;
             }
@@ -618,7 +629,8 @@ class Printer {
             m.tempName = "qor_tf_" + std::to_string(++tempCounter_);
             m.object = key;
             m.isFunction = isFunction;
-            for (const auto& a : ref.args) m.args.push_back(scalar(*a));
+            if (!analysing_)
+                for (const auto& a : ref.args) m.args.push_back(scalar(*a));
             text = "temp." + Translator::quoteName(m.tempName);
             if (op_) op_->materialize.push_back(std::move(m));
             text += " AS " + Translator::quoteName(ref.alias.empty() ? ref.name : ref.alias);

@@ -254,6 +254,22 @@ TEST_F(ServerTest, RandomTextNeverCrashes) {
     EXPECT_EQ(rowTexts(rows("select count(*) from examination")), std::vector<std::string>{"4"});
 }
 
+TEST(FrontEnd, NestedDerivedTablesTranslateInLinearTime) {
+    class NoSchema : public server::SchemaSource {
+      public:
+        const server::TableInfo& table(std::string_view) override { return none; }
+        bool isView(std::string_view) override { return false; }
+        bool isTableFunction(std::string_view) override { return false; }
+        server::TableInfo none;
+    } schema;
+    std::string sql = "select 1 as a";
+    for (int i = 0; i < 45; ++i) sql = "select t.a from (" + sql + ") t where t.a = (select 1)";
+    auto start = std::chrono::steady_clock::now();
+    auto program = server::Translator::translate(sql, schema);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(program.ops.size(), 1u);
+}
+
 TEST(FrontEnd, DeepNestingIsAnErrorNotACrash) {
     std::string sql = "select " + std::string(5000, '(') + "1" + std::string(5000, ')');
     EXPECT_THROW(server::Parser::parse(sql), server::Error);
