@@ -318,6 +318,17 @@ TEST_F(ServerTest, ParametersBindEveryValueType) {
     EXPECT_EQ(std::get<server::DateTime>(rs.rows[0][2]), when);
 }
 
+TEST_F(ServerTest, ExtremeDateTimesAreErrorsNotOverflows) {
+    auto r = run("select ?", {server::DateTime{INT64_MAX}});
+    EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"9999-12-31 23:59:59.999"});
+    EXPECT_EQ(errorOf("select CAST(1e300 AS datetime)"),
+              "Arithmetic overflow error converting expression to data type datetime.");
+    EXPECT_EQ(errorOf("select CAST('01.01.1700' AS datetime)"),
+              "Conversion failed when converting date and/or time from character string.");
+    EXPECT_EQ(errorOf("select DATEADD(year, 9000, GETDATE())"),
+              "Adding a value to a 'datetime' column caused an overflow.");
+}
+
 TEST_F(ServerTest, WriteBackOfTheDatasetLayer) {
     // ADO's default update criteria: key plus the old value of each changed column
     auto r = run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND m1 = ?",
