@@ -1161,10 +1161,12 @@ BatchResult SqliteEngine::execute(std::string_view batch, std::span<const Value>
     } catch (...) {
         --nesting_;
         hasDeadline_ = false;
-        // an error ends an open explicit transaction, as XACT_ABORT would
-        if (explicitTransactions_ > 0 && writeDepth_ == 0) {
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        // as in SQL Server without XACT_ABORT, a failed statement is undone alone and an
+        // open transaction stays open; only when SQLite itself ended it (an interrupted
+        // write) does the count follow
+        if (sqlite3_get_autocommit(db_)) {
             explicitTransactions_ = 0;
+            writeDepth_ = 0;
         }
         throw;
     }

@@ -581,6 +581,17 @@ TEST_F(ServerTest, VariablesDeclareSetAndSelect) {
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"5"});
 }
 
+TEST_F(ServerTest, AFailedStatementLeavesTheTransactionOpen) {
+    run("BEGIN TRANSACTION");
+    EXPECT_NE(errorOf("INSERT INTO semester VALUES (21, 'dup')"), "(no error)");
+    run("INSERT INTO semester VALUES (60, 'kept')");
+    run("COMMIT TRANSACTION");
+    EXPECT_EQ(rowTexts(rows("select id_semester from semester where id_semester >= 21 order by 1")),
+              (std::vector<std::string>{"21", "22", "60"}));
+    EXPECT_EQ(errorOf("ROLLBACK TRANSACTION"),
+              "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+}
+
 TEST_F(ServerTest, IfBeginEndAndTransactions) {
     auto r =
         run("IF EXISTS (SELECT * FROM semester WHERE id_semester = 21) BEGIN SELECT 'yes' END ELSE "
