@@ -1422,17 +1422,41 @@ class Printer {
         }
     }
 
+    // A CHECK expression over the new table's own columns, without parameters.
+    std::string constraintExpr(const Expr& e, const Statement& st) {
+        Sql scratch;
+        Sql* saved = cur_;
+        cur_ = &scratch;
+        scopes_.emplace_back();
+        ScopeEntry entry;
+        entry.name = lower(st.table);
+        entry.known = true;
+        for (const auto& c : st.columnDefs)
+            entry.columns.push_back(
+                ColumnInfo{c.name, categoryOf(c.type), textSize(c.type), c.type.name, false});
+        scopes_.back().push_back(std::move(entry));
+        std::string text = expr(e);
+        scopes_.pop_back();
+        cur_ = saved;
+        if (!scratch.bindings.empty()) syntax("CHECK");
+        return text;
+    }
+
     std::string createTable(const Statement& st) {
         std::string text = "CREATE TABLE " + Translator::quoteName(st.table) + " (";
         bool first = true;
+        bool identityKey = false;  // the table-level key is the IDENTITY column, printed there
         for (const auto& c : st.columnDefs) {
             text += first ? "" : ", ";
             first = false;
             text += Translator::quoteName(c.name) + " ";
             Type cat = categoryOf(c.type);
             bool pk = c.primaryKey || (c.identity && st.primaryKey.empty());
-            if (c.identity && cat == Type::Integer) {
+            bool tableKeyIsThis =
+                st.primaryKey.size() == 1 && lower(st.primaryKey[0]) == lower(c.name);
+            if (c.identity && cat == Type::Integer && (st.primaryKey.empty() || tableKeyIsThis)) {
                 text += "INTEGER PRIMARY KEY AUTOINCREMENT";
+                identityKey = tableKeyIsThis;
             } else if (pk && cat == Type::Integer && st.primaryKey.empty()) {
                 // SQLite's row id: key lookups by the fastest path, SCOPE_IDENTITY() gives it
                 text += "INTEGER PRIMARY KEY";
@@ -1464,17 +1488,34 @@ class Printer {
                 text += " DEFAULT (" + d + ")";
             }
             if (cat == Type::Text) text += " COLLATE tsql_ci";
+            if (c.check) text += " CHECK (" + constraintExpr(*c.check, st) + ")";
             if (!c.references.empty()) {
                 text += " REFERENCES " + Translator::quoteName(c.references);
                 if (!c.referencesColumn.empty())
                     text += "(" + Translator::quoteName(c.referencesColumn) + ")";
             }
         }
-        if (!st.primaryKey.empty()) {
-            text += ", PRIMARY KEY (";
-            for (std::size_t i = 0; i < st.primaryKey.size(); ++i)
-                text += (i ? ", " : "") + Translator::quoteName(st.primaryKey[i]);
-            text += ")";
+        auto names = [](const std::vector<std::string>& list) {
+            std::string out = "(";
+            for (std::size_t i = 0; i < list.size(); ++i)
+                out += (i ? ", " : "") + Translator::quoteName(list[i]);
+            return out + ")";
+        };
+        if (!st.primaryKey.empty() && !identityKey) text += ", PRIMARY KEY " + names(st.primaryKey);
+        for (const auto& c : st.constraints) {
+            switch (c.kind) {
+                case TableConstraint::Kind::Unique:
+                    text += ", UNIQUE " + names(c.columns);
+                    break;
+                case TableConstraint::Kind::ForeignKey:
+                    text += ", FOREIGN KEY " + names(c.columns) + " REFERENCES " +
+                            Translator::quoteName(c.references);
+                    if (!c.referencesColumns.empty()) text += names(c.referencesColumns);
+                    break;
+                case TableConstraint::Kind::Check:
+                    text += ", CHECK (" + constraintExpr(*c.check, st) + ")";
+                    break;
+            }
         }
         return text + ")";
     }

@@ -743,6 +743,31 @@ TEST(Durability, AKilledProcessLosesNothingCommitted) {
 
 // ---- translation cache --------------------------------------------------------
 
+TEST_F(ServerTest, CreateTableKeepsItsConstraints) {
+    run("CREATE TABLE plan (id int IDENTITY(1,1) NOT NULL, CONSTRAINT PK_plan PRIMARY KEY "
+        "CLUSTERED (id), "
+        "code varchar(10) NOT NULL CHECK (LEN(code) > 1), id_semester int, hours int DEFAULT 0, "
+        "CONSTRAINT UQ_plan UNIQUE (code, id_semester), "
+        "CONSTRAINT FK_plan FOREIGN KEY (id_semester) REFERENCES semester (id_semester), CHECK "
+        "(hours >= 0))");
+    run("INSERT INTO plan (code, id_semester) VALUES ('ab', 21)");
+    EXPECT_EQ(rowTexts(rows("select id, code, hours from plan")),
+              std::vector<std::string>{"1|ab|0"});
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester) VALUES ('AB', 21)"),
+              "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key in "
+              "object 'dbo.plan'.");
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester) VALUES ('x', 21)"),
+              "The statement conflicted with a CHECK constraint in database \"QOR\".");
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester, hours) VALUES ('cd', 21, -1)"),
+              "The statement conflicted with a CHECK constraint in database \"QOR\".");
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester) VALUES ('ef', 99)"),
+              "The statement conflicted with a FOREIGN KEY constraint in database \"QOR\".");
+    EXPECT_EQ(
+        errorOf("INSERT INTO plan (id_semester) VALUES (21)"),
+        "Cannot insert the value NULL into column 'code', table 'QOR.dbo.plan'; column does not "
+        "allow nulls.");
+}
+
 TEST_F(ServerTest, TranslationsAreCachedByExactText) {
     std::size_t before = engine_->cachedTranslations();
     run("select * from examination where id_examination = ?", {std::int64_t{1}});
