@@ -172,6 +172,9 @@ class Printer {
                         "Create View or Function failed because no column name was "
                         "specified for a parameter or variable.");
                 op.sql.text = "CREATE VIEW " + Translator::quoteName(st.table) + " AS " + body;
+                // SQLite knows no type for a view's expression columns: the server keeps them
+                op.viewName = st.table;
+                op.viewColumns = selectColumns(*st.select);
                 break;
             }
             case Statement::Kind::CreateIndex: {
@@ -190,6 +193,7 @@ class Printer {
                 op.schemaChange = true;
                 op.sql.text = "DROP " + st.dropKind + (st.ifExists ? " IF EXISTS " : " ") +
                               Translator::quoteName(st.table);
+                if (st.dropKind == "VIEW") op.viewName = st.table;
                 break;
             case Statement::Kind::Begin:
                 op.kind = Op::Kind::Begin;
@@ -525,6 +529,29 @@ class Printer {
                     e += " AS " + Translator::quoteName("_c" + std::to_string(i));
             }
             text += (i ? ", " : "") + e;
+            if (hints && hint.star) {
+                // a star over tables whose columns are all known is typed column by column
+                // (views' expression columns have no declared type SQLite could report)
+                std::vector<ColumnHint> expanded;
+                bool known = true;
+                for (const auto& entry : scopes_.back()) {
+                    if (!item.expr->names.empty()) {
+                        std::string q = lower(item.expr->names.back());
+                        if (entry.alias != q && !(entry.alias.empty() && entry.name == q)) continue;
+                    }
+                    if (!entry.known) known = false;
+                    for (const auto& c : entry.columns) {
+                        ColumnHint h;
+                        h.type = c.type;
+                        h.size = c.size;
+                        expanded.push_back(h);
+                    }
+                }
+                if (known && !expanded.empty()) {
+                    hints->insert(hints->end(), expanded.begin(), expanded.end());
+                    continue;
+                }
+            }
             if (hints) hints->push_back(hint);
         }
         text += from;

@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
 #include <random>
 #include <thread>
 
@@ -766,6 +767,27 @@ TEST_F(ServerTest, CreateTableKeepsItsConstraints) {
         errorOf("INSERT INTO plan (id_semester) VALUES (21)"),
         "Cannot insert the value NULL into column 'code', table 'QOR.dbo.plan'; column does not "
         "allow nulls.");
+}
+
+TEST_F(ServerTest, ViewsKeepTheTypesOfTheirExpressions) {
+    run("CREATE VIEW marks_v AS SELECT id_mark_mag, CONVERT(datetime, '01.09.2025', 104) AS since, "
+        "CAST(m1 AS varchar(8)) AS mark, m1 * 2 AS twice FROM mark_mag");
+    for (const char* sql :
+         {"select * from marks_v", "select since, mark, twice, id_mark_mag from marks_v v"}) {
+        auto rs = rows(sql);
+        std::map<std::string, server::Column> cols;
+        for (const auto& c : rs.columns) cols[c.name] = c;
+        EXPECT_EQ(cols["since"].type, server::Type::DateTime) << sql;
+        EXPECT_EQ(cols["mark"].type, server::Type::Text) << sql;
+        EXPECT_EQ(cols["mark"].size, 8) << sql;
+        EXPECT_EQ(cols["id_mark_mag"].type, server::Type::Integer) << sql;
+        ASSERT_EQ(rs.rows.size(), 1u);
+        EXPECT_TRUE(std::holds_alternative<server::DateTime>(rs.rows[0][0]) ||
+                    std::holds_alternative<server::DateTime>(rs.rows[0][1]))
+            << sql;
+    }
+    run("DROP VIEW marks_v");
+    EXPECT_EQ(errorOf("select * from marks_v"), "Invalid object name 'marks_v'.");
 }
 
 TEST_F(ServerTest, TranslationsAreCachedByExactText) {
