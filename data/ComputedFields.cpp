@@ -120,54 +120,63 @@ db::Field& ComputedFields::markField(db::Dataset& sheet, const std::string& name
     return byPole_.back().get(sheet);
 }
 
-// The minimum share: every control point but "dop" needs 61 % of its maximum.
-bool ComputedFields::shareTestFails(db::Dataset& sheet, const ComputedFieldsContext& ctx) {
-    db::Dataset& rules = ctx.estConfig;
-    db::Field& pole = pole_.get(rules);
-    db::Field& max = max_.get(rules);
-    bool failed = false;
-    for (rules.first(); !rules.eof(); rules.next()) {
-        const std::string& name = textOf(pole.value());
-        if (name.empty() || sameAsciiNoCase(name, "ball1") || sameAsciiNoCase(name, "dop"))
-            continue;
-        const double m = formula::roundHalfEven(max.asDouble());
-        const double v = markField(sheet, name).asDouble();
-        if (m * 61 / 100 > v) failed = true;
-    }
-    return failed;
-}
-
+// One walk over the rule rows serves the formulas and the minimum-share test: the
+// intermediate formulas in row order, the total's formula after them, then the test
+// ("dop" never counts, every other control point needs 61 % of its maximum). The rule
+// rows are left where a separate walk for each would leave them: at the end when the
+// test runs, else on the total's row.
 void ComputedFields::calculate(db::Dataset& sheet, const ComputedFieldsContext& ctx) {
     if (!ctx.gridHasDataset) return;
     const GradingIds& ids = ctx.ids;
     const std::int64_t stored = estimation_.get(sheet).asInteger();
     db::Field& ball1 = ball1_.get(sheet);
-
-    if (stored != ids.GradeNotAdmittedId) {
-        formula::TParser& parser = ctx.parser;
+    const bool computeTotal = stored != ids.GradeNotAdmittedId;
+    formula::TParser& parser = ctx.parser;
+    if (computeTotal)
         for (int i = 0; i < 14; ++i)
             parser.SetVariable(kMarkNames[i],
                                formula::roundHalfEven(marks_[i].get(sheet).asDouble()));
 
-        db::Dataset& rules = ctx.estConfig;
+    db::Dataset& rules = ctx.estConfig;
+    bool shareFailed = false;
+    if (computeTotal || ids.MinShareRule) {
         db::Field& pole = pole_.get(rules);
         db::Field& text = formula_.get(rules);
+        db::Field* max = ids.MinShareRule ? &max_.get(rules) : nullptr;
+        const db::Value* totalFormula = nullptr;
+        int totalRow = 0;
         int n = 0;
         for (rules.first(); !rules.eof(); rules.next()) {
-            if (!textOf(pole.value()).empty()) continue;
-            if (n == 10) throw db::Error(kTooManyFormulasMessage);
-            parser.setExpression(textOf(text.value()));
-            calc_[n].get(sheet).setValue(
-                db::Value(roundToDecimals(static_cast<double>(parser.Value()), 1)));
-            ++n;
+            const std::string& name = textOf(pole.value());
+            if (name.empty()) {
+                if (!computeTotal) continue;
+                if (n == 10) throw db::Error(kTooManyFormulasMessage);
+                parser.setExpression(textOf(text.value()));
+                calc_[n].get(sheet).setValue(
+                    db::Value(roundToDecimals(static_cast<double>(parser.Value()), 1)));
+                ++n;
+                continue;
+            }
+            if (name == "ball1") {
+                if (!totalFormula) {
+                    totalFormula = &text.value();
+                    totalRow = rules.recNo();
+                }
+                continue;
+            }
+            if (!max || sameAsciiNoCase(name, "dop") || sameAsciiNoCase(name, "ball1")) continue;
+            const double m = formula::roundHalfEven(max->asDouble());
+            if (m * 61 / 100 > markField(sheet, name).asDouble()) shareFailed = true;
         }
-        static const db::Value kBall1(std::string("ball1"));
-        if (rules.locate("pole_mark_mag", kBall1)) {
-            parser.setExpression(textOf(text.value()));
-            ball1.setValue(db::Value(roundToDecimals(static_cast<double>(parser.Value()), 2)));
-        } else {
-            ball1.setValue(db::Value(0.0));
+        if (computeTotal) {
+            if (totalFormula) {
+                parser.setExpression(textOf(*totalFormula));
+                ball1.setValue(db::Value(roundToDecimals(static_cast<double>(parser.Value()), 2)));
+            } else {
+                ball1.setValue(db::Value(0.0));
+            }
         }
+        if (totalFormula && !ids.MinShareRule) rules.setRecNo(totalRow);
     }
 
     db::Field* sessiya = sessiya_.find(sheet);
@@ -184,11 +193,9 @@ void ComputedFields::calculate(db::Dataset& sheet, const ComputedFieldsContext& 
             x = ctx.bands[Band::Credit].lower;
     }
 
-    std::string name;
-    if (ids.MinShareRule && shareTestFails(sheet, ctx))
-        name = gradeNameForShareFailure(stored, ids);
-    else
-        name = gradeNameForTotal(x, stored, reexamination, ctx.assessmentClass, ctx.bands, ids);
+    std::string name = shareFailed ? gradeNameForShareFailure(stored, ids)
+                                   : gradeNameForTotal(x, stored, reexamination,
+                                                       ctx.assessmentClass, ctx.bands, ids);
     ballName_.get(sheet).setValue(db::Value(cutToChars(std::move(name), 10)));
 }
 

@@ -74,7 +74,6 @@ class ComputedFields {
     };
 
     db::Field& markField(db::Dataset& sheet, const std::string& name);
-    bool shareTestFails(db::Dataset& sheet, const ComputedFieldsContext& ctx);
 
     FieldRef marks_[14];
     FieldRef calc_[10];
