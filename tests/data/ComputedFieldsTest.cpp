@@ -208,9 +208,11 @@ TEST_F(ComputedFieldsDemo, MinimumShareOfEachControlPoint) {
     // The test looks only at the rule rows; the total still comes from the formula.
     recalc(1, AssessmentClass::Graded);
     EXPECT_EQ(sheet.field("ball1").asDouble(), 60);
+    EXPECT_TRUE(rules.eof());  // the test walked the rule rows to their end
     ids.MinShareRule = false;
     recalc(1, AssessmentClass::Graded);
     EXPECT_EQ(name(), "удов(хор)");
+    EXPECT_EQ(rules.field("pole_mark_mag").asString(), "ball1");
 }
 
 TEST_F(ComputedFieldsDemo, RuleWithoutTotalGivesZero) {
