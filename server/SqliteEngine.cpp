@@ -391,6 +391,24 @@ void Engine::create(const std::string& path, const std::string& login,
     if (rc != SQLITE_OK) throw Error("CREATE DATABASE failed. " + msg);
 }
 
+void SqliteEngine::addLogin(sqlite3* db, const std::string& login, const std::string& password) {
+    if (login.empty()) throw Error("Login failed for user ''.");
+    std::string salt = randomSalt();
+    std::string digest = passwordDigest(salt, password);
+    sqlite3_stmt* stmt = nullptr;
+    std::string sql = std::string("INSERT OR REPLACE INTO ") + loginTable + " VALUES (?1, ?2, ?3)";
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, login.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, salt.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, digest.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+    }
+    std::string msg = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK) throw Error("CREATE LOGIN failed. " + msg);
+}
+
 SqliteEngine::SqliteEngine(sqlite3* db, std::string login) : db_(db) {
     session_.login = std::move(login);
     registerFunctions(db_, &session_);

@@ -40,6 +40,10 @@ class SqliteEngine final : public Engine, private SchemaSource {
     // Opens the file with the server's settings (WAL, foreign keys, busy time-out).
     static sqlite3* openFile(const std::string& path, bool create);
 
+    // Adds a server login to an open database, or sets the password of an existing one;
+    // the database's own schema scripts use it for the logins they hand out.
+    static void addLogin(sqlite3* db, const std::string& login, const std::string& password);
+
     // The cached translation of a batch (translated on first use); for the benchmarks.
     std::shared_ptr<const Program> translation(std::string_view batch) { return program(batch); }
 

@@ -2,6 +2,8 @@
 //
 //   qor28-sql FILE -U LOGIN -P PASSWORD            batches from standard input, split at GO
 //   qor28-sql --create FILE -U LOGIN -P PASSWORD   a new empty database with that one login
+//   qor28-sql --create-demo FILE                   the demo faculty's QOR database, and the
+//                                                  bootstrap file Data/QOR beside it
 //
 // Standard output carries only the results: per result set a header line of column names
 // and then its rows, tab-separated, NULL as NULL. Each error is one line "Msg: TEXT".
@@ -15,14 +17,17 @@
 #include <vector>
 
 #include "BatchScript.h"
+#include "Contract.h"
 #include "DateTimeText.h"
+#include "Demo.h"
 #include "Engine.h"
 #include "SqlFunctions.h"
 
 namespace {
 
 int usage() {
-    std::cerr << "usage: qor28-sql [--create] FILE -U LOGIN -P PASSWORD\n";
+    std::cerr << "usage: qor28-sql [--create] FILE -U LOGIN -P PASSWORD\n"
+                 "       qor28-sql --create-demo FILE\n";
     return 2;
 }
 
@@ -64,6 +69,16 @@ void print(const server::BatchResult& r) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    server::qor::install();
+    if (argc == 3 && std::string(argv[1]) == "--create-demo") {
+        try {
+            server::qor::createDemo(argv[2]);
+            return 0;
+        } catch (const server::Error& e) {
+            std::cout << "Msg: " << e.what() << '\n';
+            return 1;
+        }
+    }
     bool create = false;
     std::string file, login, password;
     bool haveLogin = false, havePassword = false;

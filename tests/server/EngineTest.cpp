@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,6 +17,7 @@
 #include "Parser.h"
 #include "Registry.h"
 #include "ServerFixture.h"
+#include "SqliteEngine.h"
 #include "Translator.h"
 
 namespace servertest {
@@ -52,6 +54,20 @@ TEST(Login, StoresNoPlainPassword) {
     for (const auto& v : r.resultSets[0].rows[0])
         EXPECT_EQ(cellText(v).find("VerySecretWord"), std::string::npos);
     EXPECT_EQ(engine->login(), "qor_w");
+}
+
+TEST(Login, AddedLoginsOpenAndReplaceTheirPassword) {
+    TempDir dir;
+    std::string path = dir.file("a.db");
+    server::Engine::create(path, "qor_boot", "b00t");
+    sqlite3* db = server::SqliteEngine::openFile(path, false);
+    server::SqliteEngine::addLogin(db, "qor_t1", "first");
+    server::SqliteEngine::addLogin(db, "qor_t1", "second");
+    EXPECT_THROW(server::SqliteEngine::addLogin(db, "", "x"), server::Error);
+    sqlite3_close(db);
+    EXPECT_EQ(server::Engine::open(path, "qor_t1", "second")->login(), "qor_t1");
+    EXPECT_THROW(server::Engine::open(path, "qor_t1", "first"), server::Error);
+    EXPECT_NO_THROW(server::Engine::open(path, "qor_boot", "b00t"));
 }
 
 TEST(Login, MissingFileAndExistingFile) {
