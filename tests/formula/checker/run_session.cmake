@@ -1,0 +1,18 @@
+# Feeds a script to the formula checker and compares its output with the transcript.
+execute_process(COMMAND ${TOOL} INPUT_FILE ${INPUT} OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+file(READ ${EXPECTED} expected)
+if(NOT out STREQUAL expected)
+    message(FATAL_ERROR "checker output differs.\n--- expected\n${expected}--- got\n${out}")
+endif()
+if(NOT rc EQUAL 1)
+    message(FATAL_ERROR "checker exit status ${rc}, expected 1 (the script has failing lines)")
+endif()
+# The one-shot form.
+execute_process(COMMAND ${TOOL} -e "m1+m2*2" m1=10 M2=2.5 OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 0 OR NOT out STREQUAL "value 15\n")
+    message(FATAL_ERROR "-e: status ${rc}, output '${out}'")
+endif()
+execute_process(COMMAND ${TOOL} -e "A*-B" OUTPUT_VARIABLE out RESULT_VARIABLE rc)
+if(NOT rc EQUAL 1 OR NOT out STREQUAL "error ESyntaxError: Error parsing expression:\\rA\\r-B\n")
+    message(FATAL_ERROR "-e error: status ${rc}, output '${out}'")
+endif()
