@@ -2,6 +2,7 @@
 
 #include <QList>
 
+#include "tests/support/QStringPrinter.h"
 #include "ui/MessageService.h"
 
 namespace testsupport {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QTemporaryDir>
 
+#include "tests/support/QStringPrinter.h"
+
 namespace testsupport {
 
 // A folder of its own for one test, removed afterwards.
