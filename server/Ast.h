@@ -67,8 +67,8 @@ using TableRefPtr = std::unique_ptr<TableRef>;
 
 struct TableRef {
     enum class Kind { Named, Function, Subquery, Join } kind = Kind::Named;
-    std::string name;        // object name without catalog and schema
-    std::string written;     // the name as written, for error messages
+    std::string name;           // object name without catalog and schema
+    std::string written;        // the name as written, for error messages
     std::vector<ExprPtr> args;  // table function arguments
     SelectPtr select;           // derived table
     std::string alias;
@@ -163,11 +163,11 @@ struct Statement {
     // Insert, Update, Delete, CreateTable, CreateIndex, Drop: the target
     std::string table;
     std::string tableWritten;
-    std::vector<std::string> columns;         // Insert column list; CreateIndex columns
-    std::vector<std::vector<ExprPtr>> rows;   // Insert VALUES rows
+    std::vector<std::string> columns;        // Insert column list; CreateIndex columns
+    std::vector<std::vector<ExprPtr>> rows;  // Insert VALUES rows
     bool defaultValues = false;
     std::vector<std::pair<std::string, ExprPtr>> assignments;  // Update SET
-    std::vector<TableRefPtr> from;  // Update/Delete FROM
+    std::vector<TableRefPtr> from;                             // Update/Delete FROM
     ExprPtr where;
     ExprPtr top;
 
@@ -193,12 +193,12 @@ struct Statement {
     std::vector<std::string> primaryKey;  // table-level PRIMARY KEY (cols)
     bool unique = false;                  // CreateIndex
     std::string indexName;
-    std::string dropKind;                 // "TABLE", "VIEW", "INDEX", "PROCEDURE"
+    std::string dropKind;  // "TABLE", "VIEW", "INDEX", "PROCEDURE"
     bool ifExists = false;
 
     // If / Block
     ExprPtr condition;
-    std::vector<StatementPtr> body;      // Block statements; If: [then, else?]
+    std::vector<StatementPtr> body;  // Block statements; If: [then, else?]
 };
 
 struct Batch {

@@ -43,7 +43,9 @@ int daysInMonth(int y, int m) {
     return days[m - 1];
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 // Reads "hh:mi[:ss[.mmm]][AM|PM]" into c; true when the whole rest was a time.
 bool parseTime(std::string_view s, CivilTime& c) {
@@ -121,12 +123,11 @@ CivilTime toCivil(DateTime t) {
 std::optional<DateTime> fromCivil(const CivilTime& c) {
     if (c.year < 1753 || c.year > 9999 || c.month < 1 || c.month > 12 || c.day < 1 ||
         c.day > daysInMonth(c.year, c.month) || c.hour < 0 || c.hour > 23 || c.minute < 0 ||
-        c.minute > 59 || c.second < 0 || c.second > 59 || c.millisecond < 0 ||
-        c.millisecond > 999)
+        c.minute > 59 || c.second < 0 || c.second > 59 || c.millisecond < 0 || c.millisecond > 999)
         return std::nullopt;
-    std::int64_t days = daysFromCivil(c.year, static_cast<unsigned>(c.month),
-                                      static_cast<unsigned>(c.day)) -
-                        epoch1900;
+    std::int64_t days =
+        daysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) -
+        epoch1900;
     return DateTime{days * msPerDay + c.hour * 3'600'000LL + c.minute * 60'000LL +
                     c.second * 1000LL + c.millisecond};
 }
@@ -182,17 +183,28 @@ std::optional<DateTime> parseDateText(std::string_view text, std::string_view da
     }
     std::string order(dateFormat);
     switch (style) {
-    case 101: case 1: case 110: case 10:
-        order = "mdy";
-        break;
-    case 103: case 3: case 104: case 4: case 105: case 5:
-        order = "dmy";
-        break;
-    case 111: case 11: case 102: case 2:
-        order = "ymd";
-        break;
-    default:
-        break;
+        case 101:
+        case 1:
+        case 110:
+        case 10:
+            order = "mdy";
+            break;
+        case 103:
+        case 3:
+        case 104:
+        case 4:
+        case 105:
+        case 5:
+            order = "dmy";
+            break;
+        case 111:
+        case 11:
+        case 102:
+        case 2:
+            order = "ymd";
+            break;
+        default:
+            break;
     }
     // three numbers separated by . / or -, then an optional time
     int parts[3] = {0, 0, 0};
@@ -213,8 +225,10 @@ std::optional<DateTime> parseDateText(std::string_view text, std::string_view da
     CivilTime c;
     for (int k = 0; k < 3; ++k) {
         char which = k < static_cast<int>(order.size()) ? order[static_cast<std::size_t>(k)] : ' ';
-        if (which == 'd') c.day = parts[k];
-        else if (which == 'm') c.month = parts[k];
+        if (which == 'd')
+            c.day = parts[k];
+        else if (which == 'm')
+            c.month = parts[k];
         else if (which == 'y') {
             c.year = parts[k];
             if (lens[k] <= 2) c.year += c.year < 50 ? 2000 : 1900;
@@ -231,49 +245,49 @@ std::string formatStyle(DateTime t, int style) {
     CivilTime c = toCivil(t);
     char buf[64];
     switch (style) {
-    case 104:
-        std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", c.day, c.month, c.year);
-        break;
-    case 4:
-        std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", c.day, c.month, c.year % 100);
-        break;
-    case 103:
-        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.day, c.month, c.year);
-        break;
-    case 101:
-        std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.month, c.day, c.year);
-        break;
-    case 102:
-        std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", c.year, c.month, c.day);
-        break;
-    case 105:
-        std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", c.day, c.month, c.year);
-        break;
-    case 112:
-        std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day);
-        break;
-    case 108:
-        std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", c.hour, c.minute, c.second);
-        break;
-    case 120:
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
-                      c.hour, c.minute, c.second);
-        break;
-    case 121:
-    case 21:
-        return formatIso(t);
-    case 126:
-        std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", c.year, c.month,
-                      c.day, c.hour, c.minute, c.second, c.millisecond);
-        break;
-    default: {
-        static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
-                                       "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
-        int h12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
-        std::snprintf(buf, sizeof buf, "%s %2d %04d %2d:%02d%s", months[c.month - 1], c.day,
-                      c.year, h12, c.minute, c.hour < 12 ? "AM" : "PM");
-        break;
-    }
+        case 104:
+            std::snprintf(buf, sizeof buf, "%02d.%02d.%04d", c.day, c.month, c.year);
+            break;
+        case 4:
+            std::snprintf(buf, sizeof buf, "%02d.%02d.%02d", c.day, c.month, c.year % 100);
+            break;
+        case 103:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.day, c.month, c.year);
+            break;
+        case 101:
+            std::snprintf(buf, sizeof buf, "%02d/%02d/%04d", c.month, c.day, c.year);
+            break;
+        case 102:
+            std::snprintf(buf, sizeof buf, "%04d.%02d.%02d", c.year, c.month, c.day);
+            break;
+        case 105:
+            std::snprintf(buf, sizeof buf, "%02d-%02d-%04d", c.day, c.month, c.year);
+            break;
+        case 112:
+            std::snprintf(buf, sizeof buf, "%04d%02d%02d", c.year, c.month, c.day);
+            break;
+        case 108:
+            std::snprintf(buf, sizeof buf, "%02d:%02d:%02d", c.hour, c.minute, c.second);
+            break;
+        case 120:
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", c.year, c.month, c.day,
+                          c.hour, c.minute, c.second);
+            break;
+        case 121:
+        case 21:
+            return formatIso(t);
+        case 126:
+            std::snprintf(buf, sizeof buf, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", c.year, c.month,
+                          c.day, c.hour, c.minute, c.second, c.millisecond);
+            break;
+        default: {
+            static const char* months[] = {"Jan", "Feb", "Mar", "Apr", "May", "Jun",
+                                           "Jul", "Aug", "Sep", "Oct", "Nov", "Dec"};
+            int h12 = c.hour % 12 == 0 ? 12 : c.hour % 12;
+            std::snprintf(buf, sizeof buf, "%s %2d %04d %2d:%02d%s", months[c.month - 1], c.day,
+                          c.year, h12, c.minute, c.hour < 12 ? "AM" : "PM");
+            break;
+        }
     }
     return buf;
 }
@@ -285,8 +299,8 @@ DateTime localNow() {
     std::tm local{};
     localtime_r(&secs, &local);
     const auto ms = duration_cast<milliseconds>(now.time_since_epoch()).count() % 1000;
-    CivilTime c{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                local.tm_min,        local.tm_sec,     static_cast<int>(ms)};
+    CivilTime c{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday,       local.tm_hour,
+                local.tm_min,         local.tm_sec,     static_cast<int>(ms)};
     return fromCivil(c).value_or(DateTime{0});
 }
 
@@ -294,7 +308,9 @@ DateTime fromDays(double days) {
     return DateTime{static_cast<std::int64_t>(std::llround(days * static_cast<double>(msPerDay)))};
 }
 
-double toDays(DateTime t) { return static_cast<double>(t.msecs) / static_cast<double>(msPerDay); }
+double toDays(DateTime t) {
+    return static_cast<double>(t.msecs) / static_cast<double>(msPerDay);
+}
 
 std::optional<std::int64_t> datePart(DateTime t, std::string_view part) {
     CivilTime c = toCivil(t);
@@ -307,7 +323,8 @@ std::optional<std::int64_t> datePart(DateTime t, std::string_view part) {
         return daysFromCivil(c.year, static_cast<unsigned>(c.month), static_cast<unsigned>(c.day)) -
                daysFromCivil(c.year, 1, 1) + 1;
     }
-    if (part == "weekday") return (days % 7 + 7) % 7 == 6 ? 1 : (days % 7 + 7) % 7 + 2;  // Sunday = 1
+    if (part == "weekday")
+        return (days % 7 + 7) % 7 == 6 ? 1 : (days % 7 + 7) % 7 + 2;  // Sunday = 1
     if (part == "week") {
         std::int64_t jan1 = daysFromCivil(c.year, 1, 1) - epoch1900;
         std::int64_t jan1Weekday = ((jan1 % 7 + 7) % 7 + 1) % 7;  // 0 = Sunday
@@ -333,13 +350,20 @@ std::optional<DateTime> dateAdd(DateTime t, std::string_view part, std::int64_t 
         return fromCivil(c);
     }
     std::int64_t unit = 0;
-    if (part == "day" || part == "dayofyear" || part == "weekday") unit = msPerDay;
-    else if (part == "week") unit = 7 * msPerDay;
-    else if (part == "hour") unit = 3'600'000;
-    else if (part == "minute") unit = 60'000;
-    else if (part == "second") unit = 1000;
-    else if (part == "millisecond") unit = 1;
-    else return std::nullopt;
+    if (part == "day" || part == "dayofyear" || part == "weekday")
+        unit = msPerDay;
+    else if (part == "week")
+        unit = 7 * msPerDay;
+    else if (part == "hour")
+        unit = 3'600'000;
+    else if (part == "minute")
+        unit = 60'000;
+    else if (part == "second")
+        unit = 1000;
+    else if (part == "millisecond")
+        unit = 1;
+    else
+        return std::nullopt;
     if (n > 4'000'000'000'000LL / unit || n < -4'000'000'000'000LL / unit) return std::nullopt;
     DateTime r{t.msecs + n * unit};
     if (!fromCivil(toCivil(r))) return std::nullopt;
@@ -356,7 +380,9 @@ std::optional<std::int64_t> dateDiff(DateTime a, DateTime b, std::string_view pa
     if (part == "month") return (y.year - x.year) * 12 + y.month - x.month;
     if (part == "day" || part == "dayofyear" || part == "weekday") return dayOf(b) - dayOf(a);
     if (part == "week") return (dayOf(b) + 1) / 7 - (dayOf(a) + 1) / 7;
-    auto floorDiv = [](std::int64_t v, std::int64_t d) { return v >= 0 ? v / d : -((-v + d - 1) / d); };
+    auto floorDiv = [](std::int64_t v, std::int64_t d) {
+        return v >= 0 ? v / d : -((-v + d - 1) / d);
+    };
     if (part == "hour") return floorDiv(b.msecs, 3'600'000) - floorDiv(a.msecs, 3'600'000);
     if (part == "minute") return floorDiv(b.msecs, 60'000) - floorDiv(a.msecs, 60'000);
     if (part == "second") return floorDiv(b.msecs, 1000) - floorDiv(a.msecs, 1000);

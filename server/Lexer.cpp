@@ -14,7 +14,9 @@ bool isWordChar(unsigned char c) {
     return isWordStart(c) || (c >= '0' && c <= '9') || c == '$' || c == '@';
 }
 
-bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
 
 }  // namespace
 
@@ -152,8 +154,8 @@ std::vector<Token> Lexer::tokenize(std::string_view s) {
             push(TokenKind::Placeholder, "?", start);
             continue;
         }
-        static constexpr std::string_view twoChar[] = {"<>", "!=", "<=", ">=", "!<", "!>",
-                                                       "+=", "-=", "*=", "/="};
+        static constexpr std::string_view twoChar[] = {"<>", "!=", "<=", ">=", "!<",
+                                                       "!>", "+=", "-=", "*=", "/="};
         bool matched = false;
         if (i + 1 < n) {
             for (std::string_view op : twoChar) {
@@ -175,12 +177,12 @@ std::vector<Token> Lexer::tokenize(std::string_view s) {
 
 std::string tokenDisplay(const Token& token) {
     switch (token.kind) {
-    case TokenKind::String:
-        return token.text;
-    case TokenKind::QuotedName:
-        return token.text;
-    default:
-        return token.text;
+        case TokenKind::String:
+            return token.text;
+        case TokenKind::QuotedName:
+            return token.text;
+        default:
+            return token.text;
     }
 }
 

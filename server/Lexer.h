@@ -13,14 +13,14 @@ namespace server {
 
 enum class TokenKind {
     End,
-    Word,          // a keyword or a plain name; `text` as written
-    QuotedName,    // [name] or "name"; `text` is the name without quotes
-    Variable,      // @name or @@name; `text` includes the @ signs
-    String,        // 'text' or N'text'; `text` is the value, quotes undoubled
-    Integer,       // digits only
-    Decimal,       // digits with a point or an exponent
-    Placeholder,   // ?
-    Symbol,        // operators and punctuation; `text` is the symbol
+    Word,         // a keyword or a plain name; `text` as written
+    QuotedName,   // [name] or "name"; `text` is the name without quotes
+    Variable,     // @name or @@name; `text` includes the @ signs
+    String,       // 'text' or N'text'; `text` is the value, quotes undoubled
+    Integer,      // digits only
+    Decimal,      // digits with a point or an exponent
+    Placeholder,  // ?
+    Symbol,       // operators and punctuation; `text` is the symbol
 };
 
 struct Token {
@@ -35,7 +35,7 @@ struct Token {
 };
 
 class Lexer {
-public:
+  public:
     // Splits the whole text; throws Error for an unclosed literal, name or comment.
     static std::vector<Token> tokenize(std::string_view text);
 };

@@ -27,19 +27,19 @@ std::string lower(std::string_view s) {
 
 // Words that end an expression or a name list: they can never be an implicit alias.
 constexpr std::array reservedWords = {
-    "ADD",      "ALL",      "ALTER",     "AND",       "ANY",      "AS",        "ASC",
-    "BEGIN",    "BETWEEN",  "BREAK",     "BY",        "CASE",     "CHECK",     "COLLATE",
-    "COMMIT",   "CONSTRAINT", "CONTINUE", "CONVERT",  "CREATE",   "CROSS",     "CURRENT",
-    "DECLARE",  "DEFAULT",  "DELETE",    "DESC",      "DISTINCT", "DROP",      "ELSE",
-    "END",      "EXCEPT",   "EXEC",      "EXECUTE",   "EXISTS",   "FOR",       "FOREIGN",
-    "FROM",     "FULL",     "GO",        "GOTO",      "GROUP",    "HAVING",    "IDENTITY",
-    "IF",       "IN",       "INDEX",     "INNER",     "INSERT",   "INTERSECT", "INTO",
-    "IS",       "JOIN",     "KEY",       "LEFT",      "LIKE",     "NOT",       "NULL",
-    "OF",       "OFF",      "ON",        "OPTION",    "OR",       "ORDER",     "OUTER",
-    "PERCENT",  "PRIMARY",  "PRINT",     "PROCEDURE", "REFERENCES", "RETURN",  "RIGHT",
-    "ROLLBACK", "SELECT",   "SET",       "SOME",      "TABLE",    "THEN",      "TOP",
-    "TRAN",     "TRANSACTION", "TRUNCATE", "UNION",   "UNIQUE",   "UPDATE",    "USE",
-    "VALUES",   "VIEW",     "WHEN",      "WHERE",     "WHILE",    "WITH",
+    "ADD",      "ALL",         "ALTER",    "AND",       "ANY",        "AS",        "ASC",
+    "BEGIN",    "BETWEEN",     "BREAK",    "BY",        "CASE",       "CHECK",     "COLLATE",
+    "COMMIT",   "CONSTRAINT",  "CONTINUE", "CONVERT",   "CREATE",     "CROSS",     "CURRENT",
+    "DECLARE",  "DEFAULT",     "DELETE",   "DESC",      "DISTINCT",   "DROP",      "ELSE",
+    "END",      "EXCEPT",      "EXEC",     "EXECUTE",   "EXISTS",     "FOR",       "FOREIGN",
+    "FROM",     "FULL",        "GO",       "GOTO",      "GROUP",      "HAVING",    "IDENTITY",
+    "IF",       "IN",          "INDEX",    "INNER",     "INSERT",     "INTERSECT", "INTO",
+    "IS",       "JOIN",        "KEY",      "LEFT",      "LIKE",       "NOT",       "NULL",
+    "OF",       "OFF",         "ON",       "OPTION",    "OR",         "ORDER",     "OUTER",
+    "PERCENT",  "PRIMARY",     "PRINT",    "PROCEDURE", "REFERENCES", "RETURN",    "RIGHT",
+    "ROLLBACK", "SELECT",      "SET",      "SOME",      "TABLE",      "THEN",      "TOP",
+    "TRAN",     "TRANSACTION", "TRUNCATE", "UNION",     "UNIQUE",     "UPDATE",    "USE",
+    "VALUES",   "VIEW",        "WHEN",     "WHERE",     "WHILE",      "WITH",
 };
 
 bool isReserved(const Token& t) {
@@ -53,18 +53,40 @@ struct DatePartName {
     const char* part;
 };
 constexpr DatePartName datePartNames[] = {
-    {"YEAR", "year"},     {"YY", "year"},          {"YYYY", "year"},      {"QUARTER", "quarter"},
-    {"QQ", "quarter"},    {"Q", "quarter"},        {"MONTH", "month"},    {"MM", "month"},
-    {"M", "month"},       {"DAYOFYEAR", "dayofyear"}, {"DY", "dayofyear"}, {"Y", "dayofyear"},
-    {"DAY", "day"},       {"DD", "day"},           {"D", "day"},          {"WEEK", "week"},
-    {"WK", "week"},       {"WW", "week"},          {"WEEKDAY", "weekday"}, {"DW", "weekday"},
-    {"HOUR", "hour"},     {"HH", "hour"},          {"MINUTE", "minute"},  {"MI", "minute"},
-    {"N", "minute"},      {"SECOND", "second"},    {"SS", "second"},      {"S", "second"},
-    {"MILLISECOND", "millisecond"}, {"MS", "millisecond"},
+    {"YEAR", "year"},
+    {"YY", "year"},
+    {"YYYY", "year"},
+    {"QUARTER", "quarter"},
+    {"QQ", "quarter"},
+    {"Q", "quarter"},
+    {"MONTH", "month"},
+    {"MM", "month"},
+    {"M", "month"},
+    {"DAYOFYEAR", "dayofyear"},
+    {"DY", "dayofyear"},
+    {"Y", "dayofyear"},
+    {"DAY", "day"},
+    {"DD", "day"},
+    {"D", "day"},
+    {"WEEK", "week"},
+    {"WK", "week"},
+    {"WW", "week"},
+    {"WEEKDAY", "weekday"},
+    {"DW", "weekday"},
+    {"HOUR", "hour"},
+    {"HH", "hour"},
+    {"MINUTE", "minute"},
+    {"MI", "minute"},
+    {"N", "minute"},
+    {"SECOND", "second"},
+    {"SS", "second"},
+    {"S", "second"},
+    {"MILLISECOND", "millisecond"},
+    {"MS", "millisecond"},
 };
 
 class ParserImpl {
-public:
+  public:
     explicit ParserImpl(std::string_view text) : tokens_(Lexer::tokenize(text)) {}
 
     Batch parseBatch() {
@@ -78,7 +100,7 @@ public:
         return batch;
     }
 
-private:
+  private:
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
     int placeholders_ = 0;
@@ -135,18 +157,19 @@ private:
         explicit DepthGuard(ParserImpl& parser) : p(parser) {
             if (++p.depth_ > 200) {
                 --p.depth_;
-                throw Error("Some part of your SQL statement is nested too deeply. "
-                            "Rewrite the query or break it up into smaller queries.");
+                throw Error(
+                    "Some part of your SQL statement is nested too deeply. "
+                    "Rewrite the query or break it up into smaller queries.");
             }
         }
         ~DepthGuard() { --p.depth_; }
     };
 
     bool startsStatement(const Token& t) const {
-        static constexpr std::array words = {"SELECT", "INSERT", "UPDATE",  "DELETE", "EXEC",
-                                             "EXECUTE", "DECLARE", "SET",    "CREATE", "DROP",
-                                             "BEGIN",  "COMMIT", "ROLLBACK", "RETURN", "IF",
-                                             "PRINT",  "END",    "ELSE",    "WITH"};
+        static constexpr std::array words = {"SELECT",  "INSERT",  "UPDATE",   "DELETE", "EXEC",
+                                             "EXECUTE", "DECLARE", "SET",      "CREATE", "DROP",
+                                             "BEGIN",   "COMMIT",  "ROLLBACK", "RETURN", "IF",
+                                             "PRINT",   "END",     "ELSE",     "WITH"};
         return std::any_of(words.begin(), words.end(), [&](const char* w) { return t.is(w); });
     }
 
@@ -267,8 +290,10 @@ private:
             do {
                 OrderItem item;
                 item.expr = parseExpr();
-                if (accept("DESC")) item.descending = true;
-                else accept("ASC");
+                if (accept("DESC"))
+                    item.descending = true;
+                else
+                    accept("ASC");
                 sel->orderBy.push_back(std::move(item));
             } while (acceptSymbol(","));
         }
@@ -284,8 +309,10 @@ private:
             return core;
         }
         expect("SELECT");
-        if (accept("DISTINCT")) core.distinct = true;
-        else accept("ALL");
+        if (accept("DISTINCT"))
+            core.distinct = true;
+        else
+            accept("ALL");
         if (accept("TOP")) {
             if (acceptSymbol("(")) {
                 core.top = parseExpr();
@@ -316,9 +343,8 @@ private:
     }
 
     static bool isAssignOp(const Token& t) {
-        return t.kind == TokenKind::Symbol &&
-               (t.text == "=" || t.text == "+=" || t.text == "-=" || t.text == "*=" ||
-                t.text == "/=");
+        return t.kind == TokenKind::Symbol && (t.text == "=" || t.text == "+=" || t.text == "-=" ||
+                                               t.text == "*=" || t.text == "/=");
     }
 
     SelectItem parseSelectItem() {
@@ -344,8 +370,10 @@ private:
         }
         item.expr = parseExpr();
         if (accept("AS")) {
-            if (peek().kind == TokenKind::String || isName(peek())) item.alias = advance().text;
-            else fail();
+            if (peek().kind == TokenKind::String || isName(peek()))
+                item.alias = advance().text;
+            else
+                fail();
         } else if (isName(peek()) || peek().kind == TokenKind::String) {
             item.alias = advance().text;
         }
@@ -427,8 +455,10 @@ private:
                 expectSymbol(")");
             }
         }
-        if (accept("AS")) ref->alias = expectName();
-        else if (isName(peek())) ref->alias = advance().text;
+        if (accept("AS"))
+            ref->alias = expectName();
+        else if (isName(peek()))
+            ref->alias = advance().text;
         if (ref->kind == TableRef::Kind::Subquery && ref->alias.empty()) fail();
         if (peek().is("WITH") && peek(1).isSymbol("(")) {
             // table hints such as WITH (NOLOCK) mean nothing on a single-file server
@@ -574,9 +604,8 @@ private:
         ExprPtr e = parseMultiplicative();
         while (true) {
             const Token& t = peek();
-            if (t.kind == TokenKind::Symbol &&
-                (t.text == "+" || t.text == "-" || t.text == "&" || t.text == "|" ||
-                 t.text == "^")) {
+            if (t.kind == TokenKind::Symbol && (t.text == "+" || t.text == "-" || t.text == "&" ||
+                                                t.text == "|" || t.text == "^")) {
                 std::string op = advance().text;
                 e = binary(op, std::move(e), parseMultiplicative());
             } else {
@@ -667,48 +696,48 @@ private:
         DepthGuard guard(*this);
         const Token& t = peek();
         switch (t.kind) {
-        case TokenKind::Integer: {
-            advance();
-            return make(ExprKind::Integer, t.text);
-        }
-        case TokenKind::Decimal: {
-            advance();
-            return make(ExprKind::Decimal, t.text);
-        }
-        case TokenKind::String: {
-            advance();
-            return make(ExprKind::String, t.text);
-        }
-        case TokenKind::Placeholder: {
-            advance();
-            auto e = make(ExprKind::Placeholder);
-            e->index = placeholders_++;
-            return e;
-        }
-        case TokenKind::Variable: {
-            advance();
-            return make(ExprKind::Variable, lower(t.text));
-        }
-        case TokenKind::Symbol:
-            if (t.text == "(") {
+            case TokenKind::Integer: {
                 advance();
-                if (peek().is("SELECT")) {
-                    auto e = make(ExprKind::Subquery);
-                    e->select = parseSelect();
-                    expectSymbol(")");
-                    return e;
-                }
-                ExprPtr e = parseExpr();
-                expectSymbol(")");
-                e->parenthesized = true;
+                return make(ExprKind::Integer, t.text);
+            }
+            case TokenKind::Decimal: {
+                advance();
+                return make(ExprKind::Decimal, t.text);
+            }
+            case TokenKind::String: {
+                advance();
+                return make(ExprKind::String, t.text);
+            }
+            case TokenKind::Placeholder: {
+                advance();
+                auto e = make(ExprKind::Placeholder);
+                e->index = placeholders_++;
                 return e;
             }
-            fail();
-        case TokenKind::End:
-            fail();
-        case TokenKind::Word:
-        case TokenKind::QuotedName:
-            break;
+            case TokenKind::Variable: {
+                advance();
+                return make(ExprKind::Variable, lower(t.text));
+            }
+            case TokenKind::Symbol:
+                if (t.text == "(") {
+                    advance();
+                    if (peek().is("SELECT")) {
+                        auto e = make(ExprKind::Subquery);
+                        e->select = parseSelect();
+                        expectSymbol(")");
+                        return e;
+                    }
+                    ExprPtr e = parseExpr();
+                    expectSymbol(")");
+                    e->parenthesized = true;
+                    return e;
+                }
+                fail();
+            case TokenKind::End:
+                fail();
+            case TokenKind::Word:
+            case TokenKind::QuotedName:
+                break;
         }
         if (t.kind == TokenKind::Word) {
             if (t.is("NULL")) {
@@ -790,8 +819,10 @@ private:
             expectSymbol(")");
             return e;
         }
-        if (accept("DISTINCT")) e->distinct = true;
-        else accept("ALL");
+        if (accept("DISTINCT"))
+            e->distinct = true;
+        else
+            accept("ALL");
         do {
             e->args.push_back(parseExpr());
         } while (acceptSymbol(","));
@@ -1097,10 +1128,14 @@ private:
     void parseDrop(Statement& st) {
         advance();
         st.kind = Statement::Kind::Drop;
-        if (accept("TABLE")) st.dropKind = "TABLE";
-        else if (accept("VIEW")) st.dropKind = "VIEW";
-        else if (accept("INDEX")) st.dropKind = "INDEX";
-        else fail();
+        if (accept("TABLE"))
+            st.dropKind = "TABLE";
+        else if (accept("VIEW"))
+            st.dropKind = "VIEW";
+        else if (accept("INDEX"))
+            st.dropKind = "INDEX";
+        else
+            fail();
         if (peek().is("IF") && peek(1).is("EXISTS")) {
             advance();
             advance();
@@ -1116,14 +1151,16 @@ private:
 
 }  // namespace
 
-Batch Parser::parse(std::string_view text) { return ParserImpl(text).parseBatch(); }
+Batch Parser::parse(std::string_view text) {
+    return ParserImpl(text).parseBatch();
+}
 
 int Parser::typeCategory(const std::string& n) {
     static constexpr std::array ints = {"INT", "INTEGER", "BIGINT", "SMALLINT", "TINYINT", "BIT"};
-    static constexpr std::array floats = {"FLOAT",   "REAL",  "DECIMAL",    "NUMERIC",
-                                          "MONEY",   "SMALLMONEY", "DOUBLE", "DEC"};
-    static constexpr std::array texts = {"CHAR",  "VARCHAR", "NCHAR",   "NVARCHAR",
-                                         "TEXT",  "NTEXT",   "SYSNAME", "UNIQUEIDENTIFIER"};
+    static constexpr std::array floats = {"FLOAT", "REAL",       "DECIMAL", "NUMERIC",
+                                          "MONEY", "SMALLMONEY", "DOUBLE",  "DEC"};
+    static constexpr std::array texts = {"CHAR", "VARCHAR", "NCHAR",   "NVARCHAR",
+                                         "TEXT", "NTEXT",   "SYSNAME", "UNIQUEIDENTIFIER"};
     static constexpr std::array dates = {"DATETIME", "DATE", "SMALLDATETIME", "DATETIME2", "TIME"};
     auto in = [&](const auto& list) {
         return std::any_of(list.begin(), list.end(), [&](const char* w) { return n == w; });

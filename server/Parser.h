@@ -12,7 +12,7 @@
 namespace server {
 
 class Parser {
-public:
+  public:
     // Parses a whole batch. Throws Error on the first syntax error.
     static ast::Batch parse(std::string_view text);
 

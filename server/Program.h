@@ -47,9 +47,9 @@ struct Materialize {
 
 struct Op {
     enum class Kind {
-        Query,      // rows for the client
-        Change,     // INSERT/UPDATE/DELETE: rows affected
-        Assign,     // SELECT @v = ... : no rows for the client
+        Query,   // rows for the client
+        Change,  // INSERT/UPDATE/DELETE: rows affected
+        Assign,  // SELECT @v = ... : no rows for the client
         Exec,
         Declare,
         SetVariable,

@@ -23,14 +23,14 @@ namespace server {
 struct Parameter {
     std::string name;  // "@name"
     Type type = Type::Integer;
-    int size = 0;                 // declared text length, 0 when none
+    int size = 0;                       // declared text length, 0 when none
     std::optional<Value> defaultValue;  // none: the argument is required
     bool isOutput = false;
 };
 
 // What a procedure body sees: its arguments, the session, and where its results go.
 class ProcedureContext {
-public:
+  public:
     virtual ~ProcedureContext() = default;
     // An argument by parameter name ("@group", case ignored), after defaults and
     // conversion to the parameter's type. Throws Error for an unknown name.
@@ -66,7 +66,7 @@ struct TableFunctionDef {
 };
 
 class Registry {
-public:
+  public:
     void addProcedure(ProcedureDef def);
     void addTableFunction(TableFunctionDef def);
     // A view computed by C++: used in FROM without arguments.
@@ -78,7 +78,7 @@ public:
     // Bumped on every change, so cached translations that named these objects go stale.
     std::uint64_t version() const { return version_; }
 
-private:
+  private:
     std::map<std::pair<std::string, int>, ProcedureDef> procedures_;
     std::map<std::string, TableFunctionDef> functions_;
     std::map<std::string, TableFunctionDef> views_;

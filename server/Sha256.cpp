@@ -17,7 +17,9 @@ constexpr std::array<std::uint32_t, 64> k = {
     0x19a4c116, 0x1e376c08, 0x2748774c, 0x34b0bcb5, 0x391c0cb3, 0x4ed8aa4a, 0x5b9cca4f, 0x682e6ff3,
     0x748f82ee, 0x78a5636f, 0x84c87814, 0x8cc70208, 0x90befffa, 0xa4506ceb, 0xbef9a3f7, 0xc67178f2};
 
-constexpr std::uint32_t rotr(std::uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
+constexpr std::uint32_t rotr(std::uint32_t x, int n) {
+    return (x >> n) | (x << (32 - n));
+}
 
 }  // namespace
 
@@ -32,9 +34,12 @@ std::string sha256Hex(std::string_view data) {
     for (std::size_t chunk = 0; chunk < msg.size(); chunk += 64) {
         std::array<std::uint32_t, 64> w{};
         for (std::size_t i = 0; i < 16; ++i) {
-            w[i] = static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4])) << 24 |
-                   static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4 + 1])) << 16 |
-                   static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4 + 2])) << 8 |
+            w[i] = static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4]))
+                       << 24 |
+                   static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4 + 1]))
+                       << 16 |
+                   static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4 + 2]))
+                       << 8 |
                    static_cast<std::uint32_t>(static_cast<unsigned char>(msg[chunk + i * 4 + 3]));
         }
         for (std::size_t i = 16; i < 64; ++i) {
@@ -59,8 +64,14 @@ std::string sha256Hex(std::string_view data) {
             b = a;
             a = t1 + t2;
         }
-        h[0] += a; h[1] += b; h[2] += c; h[3] += d;
-        h[4] += e; h[5] += f; h[6] += g; h[7] += hh;
+        h[0] += a;
+        h[1] += b;
+        h[2] += c;
+        h[3] += d;
+        h[4] += e;
+        h[5] += f;
+        h[6] += g;
+        h[7] += hh;
     }
     static const char* hex = "0123456789abcdef";
     std::string out;

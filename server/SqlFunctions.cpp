@@ -4,11 +4,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <ctime>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <limits>
 #include <vector>
 
@@ -22,23 +22,26 @@ namespace {
 
 Value readValue(sqlite3_value* v) {
     switch (sqlite3_value_type(v)) {
-    case SQLITE_INTEGER:
-        return static_cast<std::int64_t>(sqlite3_value_int64(v));
-    case SQLITE_FLOAT:
-        return sqlite3_value_double(v);
-    case SQLITE_NULL:
-        return std::monostate{};
-    default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
-        return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
-    }
+        case SQLITE_INTEGER:
+            return static_cast<std::int64_t>(sqlite3_value_int64(v));
+        case SQLITE_FLOAT:
+            return sqlite3_value_double(v);
+        case SQLITE_NULL:
+            return std::monostate{};
+        default: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_value_text(v));
+            return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
+        }
     }
 }
 
 void resultValue(sqlite3_context* ctx, const Value& v) {
-    if (std::holds_alternative<std::monostate>(v)) sqlite3_result_null(ctx);
-    else if (auto* i = std::get_if<std::int64_t>(&v)) sqlite3_result_int64(ctx, *i);
-    else if (auto* d = std::get_if<double>(&v)) sqlite3_result_double(ctx, *d);
+    if (std::holds_alternative<std::monostate>(v))
+        sqlite3_result_null(ctx);
+    else if (auto* i = std::get_if<std::int64_t>(&v))
+        sqlite3_result_int64(ctx, *i);
+    else if (auto* d = std::get_if<double>(&v))
+        sqlite3_result_double(ctx, *d);
     else if (auto* s = std::get_if<std::string>(&v))
         sqlite3_result_text(ctx, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
     else {
@@ -52,7 +55,9 @@ std::string text(sqlite3_value* v) {
     return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_value_bytes(v)));
 }
 
-Session& session(sqlite3_context* ctx) { return *static_cast<Session*>(sqlite3_user_data(ctx)); }
+Session& session(sqlite3_context* ctx) {
+    return *static_cast<Session*>(sqlite3_user_data(ctx));
+}
 
 void fail(sqlite3_context* ctx, const std::string& message) {
     sqlite3_result_error(ctx, message.c_str(), static_cast<int>(message.size()));
@@ -129,8 +134,9 @@ std::size_t utf8Offset(std::string_view s, std::size_t chars) {
 void tsqlCi(void*, int) {}
 
 int collateCi(void*, int na, const void* a, int nb, const void* b) {
-    return compareFolded(std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(na)),
-                         std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(nb)));
+    return compareFolded(
+        std::string_view(static_cast<const char*>(a), static_cast<std::size_t>(na)),
+        std::string_view(static_cast<const char*>(b), static_cast<std::size_t>(nb)));
 }
 
 // ---- LIKE with T-SQL patterns, case ignored --------------------------------------
@@ -142,17 +148,17 @@ struct PatternItem {
     std::vector<std::pair<char32_t, char32_t>> ranges;
     bool matches(char32_t x) const {
         switch (kind) {
-        case Any:
-        case One:
-            return true;
-        case Char:
-            return c == x;
-        case Set: {
-            bool in = false;
-            for (auto [lo, hi] : ranges)
-                if (x >= lo && x <= hi) in = true;
-            return in != negate;
-        }
+            case Any:
+            case One:
+                return true;
+            case Char:
+                return c == x;
+            case Set: {
+                bool in = false;
+                for (auto [lo, hi] : ranges)
+                    if (x >= lo && x <= hi) in = true;
+                return in != negate;
+            }
         }
         return false;
     }
@@ -361,7 +367,8 @@ void getutcdateFunction(sqlite3_context* ctx, int, sqlite3_value**) {
     std::time_t secs = std::time(nullptr);
     std::tm utc{};
     gmtime_r(&secs, &utc);
-    CivilTime c{utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, 0};
+    CivilTime c{
+        utc.tm_year + 1900, utc.tm_mon + 1, utc.tm_mday, utc.tm_hour, utc.tm_min, utc.tm_sec, 0};
     resultValue(ctx, fromCivil(c).value_or(DateTime{0}));
 }
 
@@ -393,8 +400,10 @@ void dateaddFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
         if (!d) return;
         Value n = readValue(argv[1]);
         std::int64_t count = 0;
-        if (auto* i = std::get_if<std::int64_t>(&n)) count = *i;
-        else if (auto* f = std::get_if<double>(&n)) count = static_cast<std::int64_t>(*f);
+        if (auto* i = std::get_if<std::int64_t>(&n))
+            count = *i;
+        else if (auto* f = std::get_if<double>(&n))
+            count = static_cast<std::int64_t>(*f);
         else if (!parseInteger(std::get<std::string>(n), count))
             return fail(ctx, conversionError(std::get<std::string>(n), false));
         auto r = dateAdd(*d, text(argv[0]), count);
@@ -423,9 +432,9 @@ void datediffFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
 void castFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     try {
         Value v = readValue(argv[0]);
-        Value r = convertValue(v, text(argv[1]), sqlite3_value_int(argv[2]), sqlite3_value_int(argv[3]),
-                               sqlite3_value_int(argv[4]) != 0, sqlite3_value_int(argv[5]) != 0,
-                               session(ctx));
+        Value r = convertValue(v, text(argv[1]), sqlite3_value_int(argv[2]),
+                               sqlite3_value_int(argv[3]), sqlite3_value_int(argv[4]) != 0,
+                               sqlite3_value_int(argv[5]) != 0, session(ctx));
         resultValue(ctx, r);
     } catch (const Error& e) {
         fail(ctx, e.what());
@@ -458,7 +467,8 @@ void substringFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     std::string r;
     if (last > first) {
         std::size_t from = utf8Offset(s, static_cast<std::size_t>(first - 1));
-        std::size_t to = utf8Offset(s, static_cast<std::size_t>(std::min<std::int64_t>(last - 1, 1LL << 40)));
+        std::size_t to =
+            utf8Offset(s, static_cast<std::size_t>(std::min<std::int64_t>(last - 1, 1LL << 40)));
         if (to > from) r = s.substr(from, to - from);
     }
     sqlite3_result_text(ctx, r.data(), static_cast<int>(r.size()), SQLITE_TRANSIENT);
@@ -483,7 +493,8 @@ void charindexFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     std::vector<char32_t> hay = foldedChars(text(argv[1]));
     std::int64_t start = argc > 2 ? std::max<std::int64_t>(sqlite3_value_int64(argv[2]), 1) : 1;
     if (needle.empty()) return sqlite3_result_int(ctx, 0);
-    for (std::size_t i = static_cast<std::size_t>(start - 1); i + needle.size() <= hay.size(); ++i) {
+    for (std::size_t i = static_cast<std::size_t>(start - 1); i + needle.size() <= hay.size();
+         ++i) {
         if (std::equal(needle.begin(), needle.end(), hay.begin() + static_cast<std::ptrdiff_t>(i)))
             return sqlite3_result_int64(ctx, static_cast<std::int64_t>(i + 1));
     }
@@ -532,15 +543,19 @@ void mathFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     bool isInt = sqlite3_value_type(argv[1]) == SQLITE_INTEGER;
     double x = sqlite3_value_double(argv[1]);
     double r = 0;
-    if (fn == "floor") r = std::floor(x);
-    else if (fn == "ceiling") r = std::ceil(x);
-    else if (fn == "sign") r = x > 0 ? 1 : x < 0 ? -1 : 0;
+    if (fn == "floor")
+        r = std::floor(x);
+    else if (fn == "ceiling")
+        r = std::ceil(x);
+    else if (fn == "sign")
+        r = x > 0 ? 1 : x < 0 ? -1 : 0;
     else {
         isInt = false;
         if (fn == "sqrt") {
             if (x < 0) return fail(ctx, "An invalid floating point operation occurred.");
             r = std::sqrt(x);
-        } else if (fn == "exp") r = std::exp(x);
+        } else if (fn == "exp")
+            r = std::exp(x);
         else {
             if (x <= 0) return fail(ctx, "An invalid floating point operation occurred.");
             r = fn == "log" ? std::log(x) : std::log10(x);
@@ -554,7 +569,8 @@ void powerFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL || sqlite3_value_type(argv[1]) == SQLITE_NULL)
         return sqlite3_result_null(ctx);
     double r = std::pow(sqlite3_value_double(argv[0]), sqlite3_value_double(argv[1]));
-    if (!std::isfinite(r)) return fail(ctx, "Arithmetic overflow error converting expression to data type float.");
+    if (!std::isfinite(r))
+        return fail(ctx, "Arithmetic overflow error converting expression to data type float.");
     if (sqlite3_value_type(argv[0]) == SQLITE_INTEGER && std::fabs(r) < 9e18)
         return sqlite3_result_int64(ctx, static_cast<std::int64_t>(r));
     sqlite3_result_double(ctx, r);
@@ -578,8 +594,10 @@ void strFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, sqlite3_value_double(argv[0]));
     std::string s = buf;
-    if (static_cast<int>(s.size()) > length) s = std::string(static_cast<std::size_t>(length), '*');
-    else s = std::string(static_cast<std::size_t>(length) - s.size(), ' ') + s;
+    if (static_cast<int>(s.size()) > length)
+        s = std::string(static_cast<std::size_t>(length), '*');
+    else
+        s = std::string(static_cast<std::size_t>(length) - s.size(), ' ') + s;
     sqlite3_result_text(ctx, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
 }
 
@@ -601,86 +619,101 @@ Value convertValue(const Value& v, const std::string& typeName, int length, int 
     if (std::holds_alternative<std::monostate>(v)) return v;
     const auto category = static_cast<Type>(Parser::typeCategory(typeName));
     switch (category) {
-    case Type::Integer: {
-        std::int64_t r = 0;
-        if (auto* i = std::get_if<std::int64_t>(&v)) r = *i;
-        else if (auto* d = std::get_if<double>(&v)) {
-            if (!(std::fabs(*d) < 9.2e18))
-                throw Error("Arithmetic overflow error converting float to data type int.");
-            r = static_cast<std::int64_t>(*d);  // SQL Server truncates toward zero
-        } else if (auto* t = std::get_if<DateTime>(&v)) {
-            r = static_cast<std::int64_t>(std::floor(toDays(*t) + 0.5));
-        } else {
-            const std::string& s = std::get<std::string>(v);
-            if (typeName == "BIT") {
-                std::string f = foldCase(trimmed(s));
-                if (f == "true") return std::int64_t{1};
-                if (f == "false") return std::int64_t{0};
+        case Type::Integer: {
+            std::int64_t r = 0;
+            if (auto* i = std::get_if<std::int64_t>(&v))
+                r = *i;
+            else if (auto* d = std::get_if<double>(&v)) {
+                if (!(std::fabs(*d) < 9.2e18))
+                    throw Error("Arithmetic overflow error converting float to data type int.");
+                r = static_cast<std::int64_t>(*d);  // SQL Server truncates toward zero
+            } else if (auto* t = std::get_if<DateTime>(&v)) {
+                r = static_cast<std::int64_t>(std::floor(toDays(*t) + 0.5));
+            } else {
+                const std::string& s = std::get<std::string>(v);
+                if (typeName == "BIT") {
+                    std::string f = foldCase(trimmed(s));
+                    if (f == "true") return std::int64_t{1};
+                    if (f == "false") return std::int64_t{0};
+                }
+                if (!parseInteger(s, r))
+                    throw Error("Conversion failed when converting the varchar value '" + s +
+                                "' to data type " + foldCase(typeName) + ".");
             }
-            if (!parseInteger(s, r))
-                throw Error("Conversion failed when converting the varchar value '" + s +
-                            "' to data type " + foldCase(typeName) + ".");
+            if (typeName == "BIT") return std::int64_t{r != 0 ? 1 : 0};
+            if ((typeName == "INT" || typeName == "INTEGER") &&
+                (r > 2147483647LL || r < -2147483648LL))
+                throw Error("Arithmetic overflow error converting expression to data type int.");
+            if (typeName == "SMALLINT" && (r > 32767 || r < -32768))
+                throw Error(
+                    "Arithmetic overflow error converting expression to data type smallint.");
+            if (typeName == "TINYINT" && (r > 255 || r < 0))
+                throw Error(
+                    "Arithmetic overflow error converting expression to data type tinyint.");
+            return r;
         }
-        if (typeName == "BIT") return std::int64_t{r != 0 ? 1 : 0};
-        if ((typeName == "INT" || typeName == "INTEGER") && (r > 2147483647LL || r < -2147483648LL))
-            throw Error("Arithmetic overflow error converting expression to data type int.");
-        if (typeName == "SMALLINT" && (r > 32767 || r < -32768))
-            throw Error("Arithmetic overflow error converting expression to data type smallint.");
-        if (typeName == "TINYINT" && (r > 255 || r < 0))
-            throw Error("Arithmetic overflow error converting expression to data type tinyint.");
-        return r;
-    }
-    case Type::Float: {
-        double r = 0;
-        if (auto* i = std::get_if<std::int64_t>(&v)) r = static_cast<double>(*i);
-        else if (auto* d = std::get_if<double>(&v)) r = *d;
-        else if (auto* t = std::get_if<DateTime>(&v)) r = toDays(*t);
-        else {
-            const std::string& s = std::get<std::string>(v);
-            if (!parseDouble(s, r))
-                throw Error(typeName == "FLOAT" || typeName == "REAL"
-                                ? "Error converting data type varchar to float."
-                                : "Error converting data type varchar to numeric.");
-        }
-        return r;
-    }
-    case Type::Text: {
-        std::string r;
-        if (auto* i = std::get_if<std::int64_t>(&v)) r = std::to_string(*i);
-        else if (auto* d = std::get_if<double>(&v)) r = numberText(*d);
-        else if (auto* t = std::get_if<DateTime>(&v)) r = formatStyle(*t, style);
-        else {
-            r = std::get<std::string>(v);
-            if (sourceIsDate) {
-                if (auto parsed = parseIso(r)) r = formatStyle(*parsed, style);
+        case Type::Float: {
+            double r = 0;
+            if (auto* i = std::get_if<std::int64_t>(&v))
+                r = static_cast<double>(*i);
+            else if (auto* d = std::get_if<double>(&v))
+                r = *d;
+            else if (auto* t = std::get_if<DateTime>(&v))
+                r = toDays(*t);
+            else {
+                const std::string& s = std::get<std::string>(v);
+                if (!parseDouble(s, r))
+                    throw Error(typeName == "FLOAT" || typeName == "REAL"
+                                    ? "Error converting data type varchar to float."
+                                    : "Error converting data type varchar to numeric.");
             }
+            return r;
         }
-        if (length > 0 && utf8Length(r) > static_cast<std::size_t>(length)) {
-            if (strict) throw Error("String or binary data would be truncated.");
-            r = r.substr(0, utf8Offset(r, static_cast<std::size_t>(length)));
+        case Type::Text: {
+            std::string r;
+            if (auto* i = std::get_if<std::int64_t>(&v))
+                r = std::to_string(*i);
+            else if (auto* d = std::get_if<double>(&v))
+                r = numberText(*d);
+            else if (auto* t = std::get_if<DateTime>(&v))
+                r = formatStyle(*t, style);
+            else {
+                r = std::get<std::string>(v);
+                if (sourceIsDate) {
+                    if (auto parsed = parseIso(r)) r = formatStyle(*parsed, style);
+                }
+            }
+            if (length > 0 && utf8Length(r) > static_cast<std::size_t>(length)) {
+                if (strict) throw Error("String or binary data would be truncated.");
+                r = r.substr(0, utf8Offset(r, static_cast<std::size_t>(length)));
+            }
+            return r;
         }
-        return r;
-    }
-    case Type::DateTime: {
-        DateTime t{};
-        if (auto* i = std::get_if<std::int64_t>(&v)) t = fromDays(static_cast<double>(*i));
-        else if (auto* d = std::get_if<double>(&v)) t = fromDays(*d);
-        else if (auto* dt = std::get_if<DateTime>(&v)) t = *dt;
-        else {
-            auto parsed = parseDateText(std::get<std::string>(v), session.dateFormat, style);
-            if (!parsed)
-                throw Error("Conversion failed when converting date and/or time from character "
-                            "string.");
-            t = *parsed;
+        case Type::DateTime: {
+            DateTime t{};
+            if (auto* i = std::get_if<std::int64_t>(&v))
+                t = fromDays(static_cast<double>(*i));
+            else if (auto* d = std::get_if<double>(&v))
+                t = fromDays(*d);
+            else if (auto* dt = std::get_if<DateTime>(&v))
+                t = *dt;
+            else {
+                auto parsed = parseDateText(std::get<std::string>(v), session.dateFormat, style);
+                if (!parsed)
+                    throw Error(
+                        "Conversion failed when converting date and/or time from character "
+                        "string.");
+                t = *parsed;
+            }
+            if (typeName == "DATE") t.msecs -= ((t.msecs % 86'400'000) + 86'400'000) % 86'400'000;
+            if (!fromCivil(toCivil(t)))
+                throw Error(
+                    "The conversion of a varchar data type to a datetime data type resulted "
+                    "in an out-of-range value.");
+            return t;
         }
-        if (typeName == "DATE") t.msecs -= ((t.msecs % 86'400'000) + 86'400'000) % 86'400'000;
-        if (!fromCivil(toCivil(t)))
-            throw Error("The conversion of a varchar data type to a datetime data type resulted "
-                        "in an out-of-range value.");
-        return t;
-    }
-    case Type::Null:
-        break;
+        case Type::Null:
+            break;
     }
     throw Error("Type " + typeName + " is not a defined system type.");
 }
@@ -725,7 +758,8 @@ void registerFunctions(sqlite3* db, Session* s) {
         {"tsql_str", 2, pure, strFunction},
         {"tsql_str", 3, pure, strFunction},
     };
-    for (const Fn& f : fns) sqlite3_create_function_v2(db, f.name, f.args, f.flags, s, f.fn, nullptr, nullptr, nullptr);
+    for (const Fn& f : fns)
+        sqlite3_create_function_v2(db, f.name, f.args, f.flags, s, f.fn, nullptr, nullptr, nullptr);
 }
 
 }  // namespace server

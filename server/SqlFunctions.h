@@ -22,8 +22,8 @@ void registerFunctions(sqlite3* db, Session* session);
 
 // The conversions of tsql_cast, for values the executor converts itself (variables,
 // procedure arguments). typeName is upper case (INT, VARCHAR, DATETIME ...).
-Value convertValue(const Value& v, const std::string& typeName, int length, int style,
-                   bool strict, bool sourceIsDate, const Session& session);
+Value convertValue(const Value& v, const std::string& typeName, int length, int style, bool strict,
+                   bool sourceIsDate, const Session& session);
 
 // Text of a number the way SQL Server's CAST(x AS varchar) writes it.
 std::string numberText(double d);

@@ -47,7 +47,8 @@ std::string mapMessage(const std::string& msg) {
     if (auto n = after("no such table: ")) return "Invalid object name '" + lastPart(*n) + "'.";
     if (auto n = after("no such view: ")) return "Invalid object name '" + lastPart(*n) + "'.";
     if (auto n = after("no such column: ")) return "Invalid column name '" + lastPart(*n) + "'.";
-    if (auto n = after("ambiguous column name: ")) return "Ambiguous column name '" + lastPart(*n) + "'.";
+    if (auto n = after("ambiguous column name: "))
+        return "Ambiguous column name '" + lastPart(*n) + "'.";
     if (msg.find(" has no column named ") != std::string::npos)
         return "Invalid column name '" + msg.substr(msg.find(" has no column named ") + 21) + "'.";
     if (msg.find("values were supplied") != std::string::npos ||
@@ -56,13 +57,14 @@ std::string mapMessage(const std::string& msg) {
     if (auto n = after("UNIQUE constraint failed: ")) {
         std::string table = n->substr(0, n->find('.'));
         return "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key in "
-               "object 'dbo." + table + "'.";
+               "object 'dbo." +
+               table + "'.";
     }
     if (auto n = after("NOT NULL constraint failed: ")) {
         std::string table = n->substr(0, n->find('.'));
         std::string column = lastPart(*n);
-        return "Cannot insert the value NULL into column '" + column + "', table 'QOR.dbo." + table +
-               "'; column does not allow nulls.";
+        return "Cannot insert the value NULL into column '" + column + "', table 'QOR.dbo." +
+               table + "'; column does not allow nulls.";
     }
     if (msg.rfind("FOREIGN KEY constraint failed", 0) == 0)
         return "The statement conflicted with a FOREIGN KEY constraint in database \"QOR\".";
@@ -89,10 +91,12 @@ std::string mapMessage(const std::string& msg) {
         return "ORDER BY items must appear in the select list if the statement contains a UNION, "
                "INTERSECT or EXCEPT operator.";
     if (msg.find("SELECTs to the left and right of") != std::string::npos)
-        return "All queries combined using a UNION, INTERSECT or EXCEPT operator must have an equal "
+        return "All queries combined using a UNION, INTERSECT or EXCEPT operator must have an "
+               "equal "
                "number of expressions in their target lists.";
     if (msg.find("misuse of aggregate") != std::string::npos)
-        return "An aggregate may not appear in the WHERE clause unless it is in a subquery contained "
+        return "An aggregate may not appear in the WHERE clause unless it is in a subquery "
+               "contained "
                "in a HAVING clause or a select list, and the column being aggregated is an outer "
                "reference.";
     if (msg.find("sub-select returns") != std::string::npos)
@@ -103,16 +107,16 @@ std::string mapMessage(const std::string& msg) {
 
 Value columnValue(sqlite3_stmt* stmt, int i) {
     switch (sqlite3_column_type(stmt, i)) {
-    case SQLITE_INTEGER:
-        return static_cast<std::int64_t>(sqlite3_column_int64(stmt, i));
-    case SQLITE_FLOAT:
-        return sqlite3_column_double(stmt, i);
-    case SQLITE_NULL:
-        return std::monostate{};
-    default: {
-        const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
-        return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
-    }
+        case SQLITE_INTEGER:
+            return static_cast<std::int64_t>(sqlite3_column_int64(stmt, i));
+        case SQLITE_FLOAT:
+            return sqlite3_column_double(stmt, i);
+        case SQLITE_NULL:
+            return std::monostate{};
+        default: {
+            const auto* p = reinterpret_cast<const char*>(sqlite3_column_text(stmt, i));
+            return std::string(p ? p : "", static_cast<std::size_t>(sqlite3_column_bytes(stmt, i)));
+        }
     }
 }
 
@@ -126,7 +130,8 @@ void declaredType(const char* decl, Type& type, int& size) {
     type = static_cast<Type>(Parser::typeCategory(base));
     if (type == Type::Null) {
         // SQLite's own affinity names
-        if (d.find("INT") != std::string::npos) type = Type::Integer;
+        if (d.find("INT") != std::string::npos)
+            type = Type::Integer;
         else if (d.find("CHAR") != std::string::npos || d.find("TEXT") != std::string::npos ||
                  d.find("CLOB") != std::string::npos)
             type = Type::Text;
@@ -141,9 +146,12 @@ void declaredType(const char* decl, Type& type, int& size) {
 }
 
 void bindValue(sqlite3_stmt* stmt, int index, const Value& v) {
-    if (std::holds_alternative<std::monostate>(v)) sqlite3_bind_null(stmt, index);
-    else if (auto* i = std::get_if<std::int64_t>(&v)) sqlite3_bind_int64(stmt, index, *i);
-    else if (auto* d = std::get_if<double>(&v)) sqlite3_bind_double(stmt, index, *d);
+    if (std::holds_alternative<std::monostate>(v))
+        sqlite3_bind_null(stmt, index);
+    else if (auto* i = std::get_if<std::int64_t>(&v))
+        sqlite3_bind_int64(stmt, index, *i);
+    else if (auto* d = std::get_if<double>(&v))
+        sqlite3_bind_double(stmt, index, *d);
     else if (auto* s = std::get_if<std::string>(&v))
         sqlite3_bind_text(stmt, index, s->data(), static_cast<int>(s->size()), SQLITE_TRANSIENT);
     else {
@@ -158,56 +166,61 @@ void normalizeColumn(Column& col, std::vector<std::vector<Value>>& rows, std::si
         bool text = false, real = false, integer = false;
         for (const auto& row : rows) {
             const Value& v = row[c];
-            if (std::holds_alternative<std::string>(v)) text = true;
-            else if (std::holds_alternative<double>(v)) real = true;
-            else if (std::holds_alternative<std::int64_t>(v)) integer = true;
+            if (std::holds_alternative<std::string>(v))
+                text = true;
+            else if (std::holds_alternative<double>(v))
+                real = true;
+            else if (std::holds_alternative<std::int64_t>(v))
+                integer = true;
         }
         col.type = text ? Type::Text : real ? Type::Float : integer ? Type::Integer : Type::Integer;
     }
     for (auto& row : rows) {
         Value& v = row[c];
         switch (col.type) {
-        case Type::DateTime:
-            if (auto* s = std::get_if<std::string>(&v)) {
-                if (auto t = parseIso(*s)) v = *t;
-            } else if (auto* d = std::get_if<double>(&v)) {
-                v = fromDays(*d);
-            } else if (auto* i = std::get_if<std::int64_t>(&v)) {
-                v = fromDays(static_cast<double>(*i));
-            }
-            break;
-        case Type::Float:
-            if (auto* i = std::get_if<std::int64_t>(&v)) v = static_cast<double>(*i);
-            break;
-        case Type::Integer:
-            if (auto* d = std::get_if<double>(&v)) {
-                if (*d == static_cast<double>(static_cast<std::int64_t>(*d)))
-                    v = static_cast<std::int64_t>(*d);
-            }
-            break;
-        case Type::Text:
-            if (auto* i = std::get_if<std::int64_t>(&v)) v = std::to_string(*i);
-            else if (auto* d = std::get_if<double>(&v)) v = numberText(*d);
-            break;
-        case Type::Null:
-            break;
+            case Type::DateTime:
+                if (auto* s = std::get_if<std::string>(&v)) {
+                    if (auto t = parseIso(*s)) v = *t;
+                } else if (auto* d = std::get_if<double>(&v)) {
+                    v = fromDays(*d);
+                } else if (auto* i = std::get_if<std::int64_t>(&v)) {
+                    v = fromDays(static_cast<double>(*i));
+                }
+                break;
+            case Type::Float:
+                if (auto* i = std::get_if<std::int64_t>(&v)) v = static_cast<double>(*i);
+                break;
+            case Type::Integer:
+                if (auto* d = std::get_if<double>(&v)) {
+                    if (*d == static_cast<double>(static_cast<std::int64_t>(*d)))
+                        v = static_cast<std::int64_t>(*d);
+                }
+                break;
+            case Type::Text:
+                if (auto* i = std::get_if<std::int64_t>(&v))
+                    v = std::to_string(*i);
+                else if (auto* d = std::get_if<double>(&v))
+                    v = numberText(*d);
+                break;
+            case Type::Null:
+                break;
         }
     }
 }
 
 std::string declFor(Type t, int size) {
     switch (t) {
-    case Type::Integer:
-        return "INTEGER";
-    case Type::Float:
-        return "FLOAT";
-    case Type::Text:
-        return size > 0 ? "VARCHAR(" + std::to_string(size) + ") COLLATE tsql_ci"
-                        : "VARCHAR COLLATE tsql_ci";
-    case Type::DateTime:
-        return "DATETIME";
-    case Type::Null:
-        break;
+        case Type::Integer:
+            return "INTEGER";
+        case Type::Float:
+            return "FLOAT";
+        case Type::Text:
+            return size > 0 ? "VARCHAR(" + std::to_string(size) + ") COLLATE tsql_ci"
+                            : "VARCHAR COLLATE tsql_ci";
+        case Type::DateTime:
+            return "DATETIME";
+        case Type::Null:
+            break;
     }
     return "";
 }
@@ -222,16 +235,16 @@ Type typeOfValue(const Value& v) {
 
 ast::TypeName typeNameFor(Type t, int size) {
     switch (t) {
-    case Type::Integer:
-        return {"INT", 0, 0};
-    case Type::Float:
-        return {"FLOAT", 0, 0};
-    case Type::Text:
-        return {"VARCHAR", size > 0 ? size : -1, 0};
-    case Type::DateTime:
-        return {"DATETIME", 0, 0};
-    case Type::Null:
-        break;
+        case Type::Integer:
+            return {"INT", 0, 0};
+        case Type::Float:
+            return {"FLOAT", 0, 0};
+        case Type::Text:
+            return {"VARCHAR", size > 0 ? size : -1, 0};
+        case Type::DateTime:
+            return {"DATETIME", 0, 0};
+        case Type::Null:
+            break;
     }
     return {"", 0, 0};
 }
@@ -243,15 +256,15 @@ struct ReturnSignal {};
 // ---- procedure context ----------------------------------------------------------
 
 class ProcedureContextImpl final : public ProcedureContext {
-public:
+  public:
     ProcedureContextImpl(SqliteEngine& engine, std::string name, std::vector<Parameter> params,
                          std::vector<Value> values)
-        : engine_(engine), name_(std::move(name)), params_(std::move(params)),
+        : engine_(engine),
+          name_(std::move(name)),
+          params_(std::move(params)),
           values_(std::move(values)) {}
 
-    const Value& arg(std::string_view name) const override {
-        return values_[index(name)];
-    }
+    const Value& arg(std::string_view name) const override { return values_[index(name)]; }
     void setOutput(std::string_view name, Value value) override {
         values_[index(name)] = std::move(value);
     }
@@ -277,7 +290,7 @@ public:
     BatchResult result;
     std::vector<Value>& values() { return values_; }
 
-private:
+  private:
     SqliteEngine& engine_;
     std::string name_;
     std::vector<Parameter> params_;
@@ -293,7 +306,8 @@ sqlite3* SqliteEngine::openFile(const std::string& path, bool create) {
     std::string file = path.rfind("file:", 0) == 0 ? path : path;
     if (sqlite3_open_v2(file.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
-        throw Error("Cannot open database \"" + path + "\" requested by the login. The login failed.");
+        throw Error("Cannot open database \"" + path +
+                    "\" requested by the login. The login failed.");
     }
     sqlite3_extended_result_codes(db, 1);
     sqlite3_busy_timeout(db, 10000);
@@ -310,8 +324,8 @@ sqlite3* SqliteEngine::openFile(const std::string& path, bool create) {
         std::string msg = err ? err : "unknown error";
         sqlite3_free(err);
         sqlite3_close(db);
-        throw Error("Cannot open database \"" + path + "\" requested by the login. The login failed. (" +
-                    msg + ")");
+        throw Error("Cannot open database \"" + path +
+                    "\" requested by the login. The login failed. (" + msg + ")");
     }
     return db;
 }
@@ -320,7 +334,8 @@ std::unique_ptr<Engine> Engine::open(const std::string& path, const std::string&
                                      const std::string& password) {
     std::string file = path.rfind("file:", 0) == 0 ? path.substr(5) : path;
     if (!std::filesystem::exists(file))
-        throw Error("Cannot open database \"" + path + "\" requested by the login. The login failed.");
+        throw Error("Cannot open database \"" + path +
+                    "\" requested by the login. The login failed.");
     sqlite3* db = SqliteEngine::openFile(file, false);
     bool ok = false;
     sqlite3_stmt* stmt = nullptr;
@@ -344,7 +359,8 @@ std::unique_ptr<Engine> Engine::open(const std::string& path, const std::string&
     return std::make_unique<SqliteEngine>(db, login);
 }
 
-void Engine::create(const std::string& path, const std::string& login, const std::string& password) {
+void Engine::create(const std::string& path, const std::string& login,
+                    const std::string& password) {
     std::string file = path.rfind("file:", 0) == 0 ? path.substr(5) : path;
     if (login.empty()) throw Error("Login failed for user ''.");
     if (std::filesystem::exists(file))
@@ -353,16 +369,19 @@ void Engine::create(const std::string& path, const std::string& login, const std
     std::string salt = randomSalt();
     std::string sql = std::string("CREATE TABLE ") + loginTable +
                       " (login TEXT PRIMARY KEY, salt TEXT NOT NULL, digest TEXT NOT NULL);"
-                      "INSERT INTO " + loginTable + " VALUES (?1, ?2, ?3);";
+                      "INSERT INTO " +
+                      loginTable + " VALUES (?1, ?2, ?3);";
     char* err = nullptr;
-    int rc = sqlite3_exec(db, ("CREATE TABLE " + std::string(loginTable) +
-                               " (login TEXT PRIMARY KEY, salt TEXT NOT NULL, digest TEXT NOT NULL)")
-                                  .c_str(),
+    int rc = sqlite3_exec(db,
+                          ("CREATE TABLE " + std::string(loginTable) +
+                           " (login TEXT PRIMARY KEY, salt TEXT NOT NULL, digest TEXT NOT NULL)")
+                              .c_str(),
                           nullptr, nullptr, &err);
     sqlite3_stmt* stmt = nullptr;
     if (rc == SQLITE_OK)
-        rc = sqlite3_prepare_v2(db, ("INSERT INTO " + std::string(loginTable) + " VALUES (?1, ?2, ?3)").c_str(),
-                                -1, &stmt, nullptr);
+        rc = sqlite3_prepare_v2(
+            db, ("INSERT INTO " + std::string(loginTable) + " VALUES (?1, ?2, ?3)").c_str(), -1,
+            &stmt, nullptr);
     if (rc == SQLITE_OK) {
         std::string digest = passwordDigest(salt, password);
         sqlite3_bind_text(stmt, 1, login.c_str(), -1, SQLITE_TRANSIENT);
@@ -375,6 +394,24 @@ void Engine::create(const std::string& path, const std::string& login, const std
     sqlite3_free(err);
     sqlite3_close(db);
     if (rc != SQLITE_OK) throw Error("CREATE DATABASE failed. " + msg);
+}
+
+void SqliteEngine::addLogin(sqlite3* db, const std::string& login, const std::string& password) {
+    if (login.empty()) throw Error("Login failed for user ''.");
+    std::string salt = randomSalt();
+    std::string digest = passwordDigest(salt, password);
+    sqlite3_stmt* stmt = nullptr;
+    std::string sql = std::string("INSERT OR REPLACE INTO ") + loginTable + " VALUES (?1, ?2, ?3)";
+    int rc = sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        sqlite3_bind_text(stmt, 1, login.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 2, salt.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(stmt, 3, digest.c_str(), -1, SQLITE_TRANSIENT);
+        rc = sqlite3_step(stmt) == SQLITE_DONE ? SQLITE_OK : SQLITE_ERROR;
+    }
+    std::string msg = sqlite3_errmsg(db);
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_OK) throw Error("CREATE LOGIN failed. " + msg);
 }
 
 SqliteEngine::SqliteEngine(sqlite3* db, std::string login) : db_(db) {
@@ -395,7 +432,8 @@ SqliteEngine::SqliteEngine(sqlite3* db, std::string login) : db_(db) {
 
 SqliteEngine::~SqliteEngine() {
     for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-    if (explicitTransactions_ > 0 || writeDepth_ > 0) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+    if (explicitTransactions_ > 0 || writeDepth_ > 0)
+        sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
     sqlite3_close_v2(db_);
 }
 
@@ -407,14 +445,20 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
     if (it != schema_.end()) return it->second;
     TableInfo info;
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, "SELECT type FROM sqlite_schema WHERE lower(name) = ?1 AND type IN ('table','view')",
+    bool autoincrement = false;
+    if (sqlite3_prepare_v2(db_,
+                           "SELECT type, sql FROM sqlite_schema WHERE lower(name) = ?1 AND type IN "
+                           "('table','view')",
                            -1, &stmt, nullptr) == SQLITE_OK) {
         std::string lowered;
         for (char c : name) lowered += (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c;
         sqlite3_bind_text(stmt, 1, lowered.c_str(), -1, SQLITE_TRANSIENT);
         if (sqlite3_step(stmt) == SQLITE_ROW) {
             info.exists = true;
-            info.isView = std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)), "view") == 0;
+            info.isView = std::strcmp(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                                      "view") == 0;
+            const auto* ddl = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
+            autoincrement = ddl && upperCase(ddl).find("AUTOINCREMENT") != std::string::npos;
         }
     }
     sqlite3_finalize(stmt);
@@ -427,19 +471,25 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
                 c.name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1));
                 const char* decl = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
                 declaredType(decl, c.type, c.size);
+                if (decl) {
+                    std::string d = upperCase(decl);
+                    c.declared = d.substr(0, d.find_first_of(" ("));
+                }
                 if (c.type == Type::Text && c.size == 0 && decl) {
                     std::string d = upperCase(decl);
-                    if (d.rfind("TEXT", 0) != 0 && d.rfind("NTEXT", 0) != 0 && d.find('(') == std::string::npos &&
-                        d.find("CHAR") != std::string::npos)
+                    if (d.rfind("TEXT", 0) != 0 && d.rfind("NTEXT", 0) != 0 &&
+                        d.find('(') == std::string::npos && d.find("CHAR") != std::string::npos)
                         c.size = 0;
                 }
                 int pkIndex = sqlite3_column_int(stmt, 5);
-                c.identity = pkIndex > 0 && decl && upperCase(decl) == "INTEGER";
+                // an IDENTITY column: INTEGER PRIMARY KEY AUTOINCREMENT, filled by the server
+                c.identity = autoincrement && pkIndex > 0 && decl && upperCase(decl) == "INTEGER";
                 pk.push_back(pkIndex);
                 info.columns.push_back(c);
             }
             // only a single INTEGER PRIMARY KEY is SQLite's row id and filled by the server
-            int pkCount = static_cast<int>(std::count_if(pk.begin(), pk.end(), [](int p) { return p > 0; }));
+            int pkCount =
+                static_cast<int>(std::count_if(pk.begin(), pk.end(), [](int p) { return p > 0; }));
             if (pkCount != 1 || info.isView)
                 for (auto& c : info.columns) c.identity = false;
         }
@@ -462,8 +512,12 @@ const TableFunctionDef* SqliteEngine::findTable(std::string_view name, bool func
     return globalRegistry().view(name);
 }
 
-bool SqliteEngine::isView(std::string_view name) { return findTable(name, false) != nullptr; }
-bool SqliteEngine::isTableFunction(std::string_view name) { return findTable(name, true) != nullptr; }
+bool SqliteEngine::isView(std::string_view name) {
+    return findTable(name, false) != nullptr;
+}
+bool SqliteEngine::isTableFunction(std::string_view name) {
+    return findTable(name, true) != nullptr;
+}
 
 // ---- translation cache ----------------------------------------------------------
 
@@ -524,7 +578,8 @@ sqlite3_stmt* SqliteEngine::prepare(const std::string& sql, bool& cached) {
         return it->second;
     }
     sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+    if (sqlite3_prepare_v2(db_, sql.c_str(), static_cast<int>(sql.size()), &stmt, nullptr) !=
+        SQLITE_OK) {
         sqlite3_finalize(stmt);
         raise(0);
     }
@@ -554,29 +609,29 @@ void SqliteEngine::bindAll(sqlite3_stmt* stmt, const Sql& sql, Frame& frame,
         const Binding& b = sql.bindings[i];
         int index = static_cast<int>(i + 1);
         switch (b.kind) {
-        case Binding::Kind::Param:
-            if (b.index >= static_cast<int>(frame.params.size()))
-                throw Error("No value given for one or more required parameters.");
-            bindValue(stmt, index, frame.params[static_cast<std::size_t>(b.index)]);
-            break;
-        case Binding::Kind::Variable: {
-            if (b.variable == "@@rowcount") {
-                sqlite3_bind_int64(stmt, index, lastRowCount_);
+            case Binding::Kind::Param:
+                if (b.index >= static_cast<int>(frame.params.size()))
+                    throw Error("No value given for one or more required parameters.");
+                bindValue(stmt, index, frame.params[static_cast<std::size_t>(b.index)]);
+                break;
+            case Binding::Kind::Variable: {
+                if (b.variable == "@@rowcount") {
+                    sqlite3_bind_int64(stmt, index, lastRowCount_);
+                    break;
+                }
+                if (b.variable == "@@trancount") {
+                    sqlite3_bind_int(stmt, index, explicitTransactions_);
+                    break;
+                }
+                auto it = frame.env.find(b.variable);
+                if (it == frame.env.end())
+                    throw Error("Must declare the scalar variable \"" + b.variable + "\".");
+                bindValue(stmt, index, it->second.value);
                 break;
             }
-            if (b.variable == "@@trancount") {
-                sqlite3_bind_int(stmt, index, explicitTransactions_);
+            case Binding::Kind::RowValue:
+                bindValue(stmt, index, row ? (*row)[static_cast<std::size_t>(b.index)] : Value{});
                 break;
-            }
-            auto it = frame.env.find(b.variable);
-            if (it == frame.env.end())
-                throw Error("Must declare the scalar variable \"" + b.variable + "\".");
-            bindValue(stmt, index, it->second.value);
-            break;
-        }
-        case Binding::Kind::RowValue:
-            bindValue(stmt, index, row ? (*row)[static_cast<std::size_t>(b.index)] : Value{});
-            break;
         }
     }
 }
@@ -588,8 +643,10 @@ Value SqliteEngine::scalar(const Sql& sql, Frame& frame, const std::vector<Value
     try {
         bindAll(stmt, sql, frame, row);
         int rc = sqlite3_step(stmt);
-        if (rc == SQLITE_ROW) v = columnValue(stmt, 0);
-        else if (rc != SQLITE_DONE) raise(rc);
+        if (rc == SQLITE_ROW)
+            v = columnValue(stmt, 0);
+        else if (rc != SQLITE_DONE)
+            raise(rc);
     } catch (...) {
         release(stmt, cached);
         throw;
@@ -605,7 +662,8 @@ void SqliteEngine::materialize(const Op& op, Frame& frame, std::vector<std::stri
         std::vector<Value> values;
         for (const auto& a : m.args) values.push_back(scalar(a, frame));
         if (values.size() > def->parameters.size())
-            throw Error("Procedure or function " + def->name + " has too many arguments specified.");
+            throw Error("Procedure or function " + def->name +
+                        " has too many arguments specified.");
         std::vector<Value> converted;
         for (std::size_t i = 0; i < def->parameters.size(); ++i) {
             const Parameter& p = def->parameters[i];
@@ -614,8 +672,10 @@ void SqliteEngine::materialize(const Op& op, Frame& frame, std::vector<std::stri
             } else if (p.defaultValue) {
                 converted.push_back(*p.defaultValue);
             } else {
-                throw Error("An insufficient number of arguments were supplied for the procedure "
-                            "or function " + def->name + ".");
+                throw Error(
+                    "An insufficient number of arguments were supplied for the procedure "
+                    "or function " +
+                    def->name + ".");
             }
         }
         ProcedureContextImpl ctx(*this, def->name, def->parameters, std::move(converted));
@@ -633,7 +693,8 @@ void SqliteEngine::materialize(const Op& op, Frame& frame, std::vector<std::stri
         created.push_back(name);
         if (!rows.columns.empty()) {
             sqlite3_stmt* stmt = nullptr;
-            if (sqlite3_prepare_v2(db_, (insert + ")").c_str(), -1, &stmt, nullptr) != SQLITE_OK) raise(0);
+            if (sqlite3_prepare_v2(db_, (insert + ")").c_str(), -1, &stmt, nullptr) != SQLITE_OK)
+                raise(0);
             for (const auto& row : rows.rows) {
                 for (std::size_t c = 0; c < rows.columns.size() && c < row.size(); ++c)
                     bindValue(stmt, static_cast<int>(c + 1), row[c]);
@@ -661,8 +722,8 @@ void SqliteEngine::materialize(const Op& op, Frame& frame, std::vector<std::stri
 
 void SqliteEngine::dropTemps(const std::vector<std::string>& created) {
     for (const auto& name : created)
-        sqlite3_exec(db_, ("DROP TABLE IF EXISTS temp." + Translator::quoteName(name)).c_str(), nullptr,
-                     nullptr, nullptr);
+        sqlite3_exec(db_, ("DROP TABLE IF EXISTS temp." + Translator::quoteName(name)).c_str(),
+                     nullptr, nullptr, nullptr);
 }
 
 ResultSet SqliteEngine::query(const Op& op, Frame& frame) {
@@ -681,14 +742,17 @@ ResultSet SqliteEngine::query(const Op& op, Frame& frame) {
             int stars = static_cast<int>(std::count_if(op.hints.begin(), op.hints.end(),
                                                        [](const ColumnHint& h) { return h.star; }));
             if (stars == 0 && static_cast<int>(op.hints.size()) == n) {
-                for (int i = 0; i < n; ++i) hintOf[static_cast<std::size_t>(i)] = &op.hints[static_cast<std::size_t>(i)];
+                for (int i = 0; i < n; ++i)
+                    hintOf[static_cast<std::size_t>(i)] = &op.hints[static_cast<std::size_t>(i)];
             } else if (stars == 1) {
                 std::size_t star = 0;
                 while (!op.hints[star].star) ++star;
-                for (std::size_t i = 0; i < star && i < static_cast<std::size_t>(n); ++i) hintOf[i] = &op.hints[i];
+                for (std::size_t i = 0; i < star && i < static_cast<std::size_t>(n); ++i)
+                    hintOf[i] = &op.hints[i];
                 std::size_t after = op.hints.size() - star - 1;
                 for (std::size_t k = 0; k < after && k < static_cast<std::size_t>(n); ++k)
-                    hintOf[static_cast<std::size_t>(n) - 1 - k] = &op.hints[op.hints.size() - 1 - k];
+                    hintOf[static_cast<std::size_t>(n) - 1 - k] =
+                        &op.hints[op.hints.size() - 1 - k];
             }
             for (int i = 0; i < n; ++i) {
                 Column& col = rs.columns[static_cast<std::size_t>(i)];
@@ -784,14 +848,17 @@ std::int64_t SqliteEngine::change(const Op& op, Frame& frame) {
 
 Value SqliteEngine::convertTo(const Value& v, const ast::TypeName& type) {
     if (type.name.empty()) return v;
-    Value r = convertValue(v, type.name, type.length == 0 && static_cast<Type>(Parser::typeCategory(type.name)) == Type::Text
-                                             ? 1
-                                             : type.length,
-                           -1, false, false, session_);
+    Value r = convertValue(
+        v, type.name,
+        type.length == 0 && static_cast<Type>(Parser::typeCategory(type.name)) == Type::Text
+            ? 1
+            : type.length,
+        -1, false, false, session_);
     return r;
 }
 
-void SqliteEngine::assign(Frame& frame, const std::string& name, const std::string& op, Value value) {
+void SqliteEngine::assign(Frame& frame, const std::string& name, const std::string& op,
+                          Value value) {
     auto it = frame.env.find(name);
     if (it == frame.env.end()) throw Error("Must declare the scalar variable \"" + name + "\".");
     (void)op;  // compound operators were folded into the value by the printer
@@ -810,7 +877,8 @@ BatchResult SqliteEngine::invoke(const ProcedureDef& def, std::string_view writt
         if (a.name.empty()) {
             index = positional++;
             if (index >= def.parameters.size())
-                throw Error("Procedure or function " + def.name + " has too many arguments specified.");
+                throw Error("Procedure or function " + def.name +
+                            " has too many arguments specified.");
         } else {
             std::string n = a.name[0] == '@' ? a.name : "@" + a.name;
             index = def.parameters.size();
@@ -823,16 +891,22 @@ BatchResult SqliteEngine::invoke(const ProcedureDef& def, std::string_view writt
         try {
             values[index] = convertTo(a.value, typeNameFor(p.type, p.size > 0 ? p.size : -1));
         } catch (const Error&) {
-            throw Error("Error converting data type " +
-                        std::string(std::holds_alternative<std::string>(a.value) ? "varchar" : "numeric") +
-                        " to " + (p.type == Type::Integer ? "int" : p.type == Type::Float ? "float"
-                                  : p.type == Type::DateTime ? "datetime" : "varchar") + ".");
+            throw Error(
+                "Error converting data type " +
+                std::string(std::holds_alternative<std::string>(a.value) ? "varchar" : "numeric") +
+                " to " +
+                (p.type == Type::Integer    ? "int"
+                 : p.type == Type::Float    ? "float"
+                 : p.type == Type::DateTime ? "datetime"
+                                            : "varchar") +
+                ".");
         }
         given[index] = true;
     }
     for (std::size_t i = 0; i < def.parameters.size(); ++i) {
         if (given[i]) continue;
-        if (def.parameters[i].defaultValue) values[i] = *def.parameters[i].defaultValue;
+        if (def.parameters[i].defaultValue)
+            values[i] = *def.parameters[i].defaultValue;
         else if (!def.parameters[i].isOutput)
             throw Error("Procedure or function '" + def.name + "' expects parameter '" +
                         def.parameters[i].name + "', which was not supplied.");
@@ -850,7 +924,8 @@ BatchResult SqliteEngine::invoke(const ProcedureDef& def, std::string_view writt
     positional = 0;
     for (auto& a : args) {
         if (compareFolded(a.name, "@RETURN_VALUE") == 0) {
-            a.value = ctx.result.returnValue ? Value{*ctx.result.returnValue} : Value{std::int64_t{0}};
+            a.value =
+                ctx.result.returnValue ? Value{*ctx.result.returnValue} : Value{std::int64_t{0}};
             continue;
         }
         std::size_t index = positional;
@@ -880,7 +955,8 @@ void SqliteEngine::runExec(const Op& op, Frame& frame) {
         arg.isOutput = a.output;
         if (a.name.empty()) {
             // positional: named after its parameter, so DEFAULT can keep the position
-            if (position < def->parameters.size()) arg.name = def->parameters[position].name;
+            if (position < def->parameters.size())
+                arg.name = def->parameters[position].name;
             else if (!a.value.empty()) {
                 throw Error("Procedure or function " + def->name +
                             " has too many arguments specified.");
@@ -898,7 +974,8 @@ void SqliteEngine::runExec(const Op& op, Frame& frame) {
         if (a.output && !a.outVariable.empty() && argOf[k] >= 0)
             assign(frame, a.outVariable, "=", args[static_cast<std::size_t>(argOf[k])].value);
     }
-    if (!op.returnVariable.empty()) assign(frame, op.returnVariable, "=", r.returnValue.value_or(0));
+    if (!op.returnVariable.empty())
+        assign(frame, op.returnVariable, "=", r.returnValue.value_or(0));
     for (auto& rs : r.resultSets) frame.result->resultSets.push_back(std::move(rs));
     if (r.rowsAffected >= 0) frame.result->rowsAffected = r.rowsAffected;
     frame.result->returnValue = r.returnValue;
@@ -914,124 +991,134 @@ void SqliteEngine::runOps(const std::vector<Op>& ops, Frame& frame) {
 void SqliteEngine::runOp(const Op& op, Frame& frame) {
     checkDeadline();
     switch (op.kind) {
-    case Op::Kind::Query: {
-        ResultSet rs = query(op, frame);
-        lastRowCount_ = static_cast<std::int64_t>(rs.rows.size());
-        frame.result->resultSets.push_back(std::move(rs));
-        break;
-    }
-    case Op::Kind::Change: {
-        std::int64_t rows = change(op, frame);
-        frame.result->rowsAffected = rows;
-        lastRowCount_ = rows;
-        break;
-    }
-    case Op::Kind::Assign: {
-        std::vector<std::string> temps;
-        try {
-            materialize(op, frame, temps);
-            bool cached = false;
-            sqlite3_stmt* stmt = prepare(op.sql.text, cached);
-            std::int64_t count = 0;
+        case Op::Kind::Query: {
+            ResultSet rs = query(op, frame);
+            lastRowCount_ = static_cast<std::int64_t>(rs.rows.size());
+            frame.result->resultSets.push_back(std::move(rs));
+            break;
+        }
+        case Op::Kind::Change: {
+            std::int64_t rows = change(op, frame);
+            frame.result->rowsAffected = rows;
+            lastRowCount_ = rows;
+            break;
+        }
+        case Op::Kind::Assign: {
+            std::vector<std::string> temps;
             try {
-                bindAll(stmt, op.sql, frame);
-                int rc;
-                const int n = sqlite3_column_count(stmt);
-                while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-                    ++count;
-                    std::vector<Value> row;
-                    for (int i = 0; i < n; ++i) row.push_back(columnValue(stmt, i));
-                    if (op.fold) {
-                        for (std::size_t i = 0; i < op.assignVars.size(); ++i)
-                            assign(frame, op.assignVars[i], "=", scalar(op.foldExprs[i], frame, &row));
-                    } else {
-                        for (std::size_t i = 0; i < op.assignVars.size() && i < row.size(); ++i)
-                            assign(frame, op.assignVars[i], "=", row[i]);
+                materialize(op, frame, temps);
+                bool cached = false;
+                sqlite3_stmt* stmt = prepare(op.sql.text, cached);
+                std::int64_t count = 0;
+                try {
+                    bindAll(stmt, op.sql, frame);
+                    int rc;
+                    const int n = sqlite3_column_count(stmt);
+                    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                        ++count;
+                        std::vector<Value> row;
+                        for (int i = 0; i < n; ++i) row.push_back(columnValue(stmt, i));
+                        if (op.fold) {
+                            for (std::size_t i = 0; i < op.assignVars.size(); ++i)
+                                assign(frame, op.assignVars[i], "=",
+                                       scalar(op.foldExprs[i], frame, &row));
+                        } else {
+                            for (std::size_t i = 0; i < op.assignVars.size() && i < row.size(); ++i)
+                                assign(frame, op.assignVars[i], "=", row[i]);
+                        }
                     }
+                    if (rc != SQLITE_DONE) raise(rc);
+                } catch (...) {
+                    release(stmt, cached);
+                    throw;
                 }
-                if (rc != SQLITE_DONE) raise(rc);
-            } catch (...) {
                 release(stmt, cached);
+                lastRowCount_ = count;
+            } catch (...) {
+                dropTemps(temps);
                 throw;
             }
-            release(stmt, cached);
-            lastRowCount_ = count;
-        } catch (...) {
             dropTemps(temps);
-            throw;
+            break;
         }
-        dropTemps(temps);
-        break;
-    }
-    case Op::Kind::Exec:
-        runExec(op, frame);
-        break;
-    case Op::Kind::Declare:
-        for (const auto& d : op.declarations) {
-            frame.env[d.name] = Variable{d.type, Value{}};
-            if (!d.init.empty()) assign(frame, d.name, "=", scalar(d.init, frame));
-        }
-        break;
-    case Op::Kind::SetVariable:
-        assign(frame, op.variable, op.assignOp, scalar(op.sql, frame));
-        break;
-    case Op::Kind::SetOption:
-        if (op.option == "DATEFORMAT") session_.dateFormat = foldCase(op.optionValue);
-        break;
-    case Op::Kind::Ddl:
-        beginWrite();
-        try {
-            exec(op.sql.text);
-        } catch (...) {
-            endWrite(false);
+        case Op::Kind::Exec:
+            runExec(op, frame);
+            break;
+        case Op::Kind::Declare:
+            for (const auto& d : op.declarations) {
+                frame.env[d.name] = Variable{d.type, Value{}};
+                if (!d.init.empty()) assign(frame, d.name, "=", scalar(d.init, frame));
+            }
+            break;
+        case Op::Kind::SetVariable:
+            assign(frame, op.variable, op.assignOp, scalar(op.sql, frame));
+            break;
+        case Op::Kind::SetOption:
+            if (op.option == "DATEFORMAT") session_.dateFormat = foldCase(op.optionValue);
+            break;
+        case Op::Kind::Ddl:
+            beginWrite();
+            try {
+                exec(op.sql.text);
+            } catch (...) {
+                endWrite(false);
+                schema_.clear();
+                throw;
+            }
+            endWrite(true);
             schema_.clear();
-            throw;
+            cache_.clear();
+            for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
+            statements_.clear();
+            statementBusy_.clear();
+            break;
+        case Op::Kind::Begin:
+            if (explicitTransactions_ == 0 && writeDepth_ == 0)
+                exec("BEGIN IMMEDIATE");
+            else if (explicitTransactions_ == 0)
+                exec("SAVEPOINT qor_tran");
+            ++explicitTransactions_;
+            break;
+        case Op::Kind::Commit:
+            if (explicitTransactions_ == 0)
+                throw Error(
+                    "The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+            if (--explicitTransactions_ == 0)
+                exec(writeDepth_ == 0 ? "COMMIT" : "RELEASE qor_tran");
+            break;
+        case Op::Kind::Rollback:
+            if (explicitTransactions_ == 0)
+                throw Error(
+                    "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+            explicitTransactions_ = 0;
+            if (writeDepth_ == 0)
+                exec("ROLLBACK");
+            else
+                exec("ROLLBACK TO qor_tran; RELEASE qor_tran");
+            break;
+        case Op::Kind::Return:
+            if (!op.sql.empty()) {
+                Value v = scalar(op.sql, frame);
+                Value i = convertValue(v, "INT", 0, -1, false, false, session_);
+                if (auto* n = std::get_if<std::int64_t>(&i)) frame.result->returnValue = *n;
+            }
+            frame.returned = true;
+            break;
+        case Op::Kind::If: {
+            Value c = scalar(op.sql, frame);
+            bool yes = std::holds_alternative<std::int64_t>(c) && std::get<std::int64_t>(c) != 0;
+            if (yes)
+                runOp(op.children[0], frame);
+            else if (op.hasElse)
+                runOp(op.children[1], frame);
+            break;
         }
-        endWrite(true);
-        schema_.clear();
-        cache_.clear();
-        for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-        statements_.clear();
-        statementBusy_.clear();
-        break;
-    case Op::Kind::Begin:
-        if (explicitTransactions_ == 0 && writeDepth_ == 0) exec("BEGIN IMMEDIATE");
-        else if (explicitTransactions_ == 0) exec("SAVEPOINT qor_tran");
-        ++explicitTransactions_;
-        break;
-    case Op::Kind::Commit:
-        if (explicitTransactions_ == 0)
-            throw Error("The COMMIT TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-        if (--explicitTransactions_ == 0) exec(writeDepth_ == 0 ? "COMMIT" : "RELEASE qor_tran");
-        break;
-    case Op::Kind::Rollback:
-        if (explicitTransactions_ == 0)
-            throw Error("The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
-        explicitTransactions_ = 0;
-        if (writeDepth_ == 0) exec("ROLLBACK");
-        else exec("ROLLBACK TO qor_tran; RELEASE qor_tran");
-        break;
-    case Op::Kind::Return:
-        if (!op.sql.empty()) {
-            Value v = scalar(op.sql, frame);
-            Value i = convertValue(v, "INT", 0, -1, false, false, session_);
-            if (auto* n = std::get_if<std::int64_t>(&i)) frame.result->returnValue = *n;
-        }
-        frame.returned = true;
-        break;
-    case Op::Kind::If: {
-        Value c = scalar(op.sql, frame);
-        bool yes = std::holds_alternative<std::int64_t>(c) && std::get<std::int64_t>(c) != 0;
-        if (yes) runOp(op.children[0], frame);
-        else if (op.hasElse) runOp(op.children[1], frame);
-        break;
-    }
-    case Op::Kind::Block:
-        runOps(op.children, frame);
-        break;
-    case Op::Kind::Print:
-        scalar(op.sql, frame);
-        break;
+        case Op::Kind::Block:
+            runOps(op.children, frame);
+            break;
+        case Op::Kind::Print:
+            scalar(op.sql, frame);
+            break;
     }
 }
 
@@ -1072,7 +1159,8 @@ BatchResult SqliteEngine::execute(std::string_view batch, std::span<const Value>
                                   int timeoutSeconds) {
     timedOut_ = false;
     hasDeadline_ = timeoutSeconds > 0;
-    if (hasDeadline_) deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    if (hasDeadline_)
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     auto prog = program(batch);
     ++nesting_;
     try {
@@ -1096,7 +1184,8 @@ BatchResult SqliteEngine::callProcedure(std::string_view name, std::span<Argumen
                                         int timeoutSeconds) {
     timedOut_ = false;
     hasDeadline_ = timeoutSeconds > 0;
-    if (hasDeadline_) deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+    if (hasDeadline_)
+        deadline_ = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
     // the name goes through the parser: qualifiers and ;n as in an EXEC
     ast::Batch parsed = Parser::parse("EXEC " + std::string(name));
     if (parsed.statements.size() != 1 || parsed.statements[0]->kind != ast::Statement::Kind::Exec ||

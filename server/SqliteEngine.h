@@ -23,7 +23,7 @@ struct sqlite3_stmt;
 namespace server {
 
 class SqliteEngine final : public Engine, private SchemaSource {
-public:
+  public:
     SqliteEngine(sqlite3* db, std::string login);
     ~SqliteEngine() override;
     SqliteEngine(const SqliteEngine&) = delete;
@@ -40,6 +40,13 @@ public:
     // Opens the file with the server's settings (WAL, foreign keys, busy time-out).
     static sqlite3* openFile(const std::string& path, bool create);
 
+    // Adds a server login to an open database, or sets the password of an existing one;
+    // the database's own schema scripts use it for the logins they hand out.
+    static void addLogin(sqlite3* db, const std::string& login, const std::string& password);
+
+    // The cached translation of a batch (translated on first use); for the benchmarks.
+    std::shared_ptr<const Program> translation(std::string_view batch) { return program(batch); }
+
     // Used by the procedure context.
     BatchResult runNested(std::string_view batch, std::span<const Value> params);
 
@@ -49,10 +56,12 @@ public:
     };
     using Env = std::map<std::string, Variable>;
 
-private:
+  private:
     struct StringHash {
         using is_transparent = void;
-        std::size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
+        std::size_t operator()(std::string_view s) const {
+            return std::hash<std::string_view>{}(s);
+        }
     };
     using Cache = std::unordered_map<std::string, std::shared_ptr<const Program>, StringHash,
                                      std::equal_to<>>;
@@ -89,7 +98,8 @@ private:
     void beginWrite();
     void endWrite(bool ok);
     void runExec(const Op& op, Frame& frame);
-    BatchResult invoke(const ProcedureDef& def, std::string_view written, std::vector<Argument>& args);
+    BatchResult invoke(const ProcedureDef& def, std::string_view written,
+                       std::vector<Argument>& args);
 
     void assign(Frame& frame, const std::string& name, const std::string& op, Value value);
     Value convertTo(const Value& v, const ast::TypeName& type);

@@ -55,16 +55,16 @@ void appendUtf8(std::string& out, char32_t c) {
 
 char32_t foldChar(char32_t c) {
     if (c < 0x80) return (c >= 'A' && c <= 'Z') ? c + 32 : c;
-    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;         // Latin-1
-    if (c >= 0x100 && c <= 0x17F) {                                  // Latin Extended-A
+    if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return c + 32;  // Latin-1
+    if (c >= 0x100 && c <= 0x17F) {                          // Latin Extended-A
         if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E)) return (c & 1) ? c + 1 : c;
         if (c == 0x178) return 0xFF;
         if (c == 0x130 || c == 0x131 || c == 0x138 || c == 0x149 || c == 0x17F) return c;
         return (c & 1) ? c : c + 1;
     }
-    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;      // Greek
-    if (c >= 0x410 && c <= 0x42F) return c + 32;                     // Cyrillic А-Я
-    if (c >= 0x400 && c <= 0x40F) return c + 80;                     // Ѐ-Џ (Ё, Ї, Ў ...)
+    if (c >= 0x391 && c <= 0x3AB && c != 0x3A2) return c + 32;  // Greek
+    if (c >= 0x410 && c <= 0x42F) return c + 32;                // Cyrillic А-Я
+    if (c >= 0x400 && c <= 0x40F) return c + 80;                // Ѐ-Џ (Ё, Ї, Ў ...)
     if ((c >= 0x460 && c <= 0x481) || (c >= 0x48A && c <= 0x4BF) || (c >= 0x4D0 && c <= 0x52F))
         return (c & 1) ? c : c + 1;
     if (c >= 0x4C1 && c <= 0x4CE) return (c & 1) ? c + 1 : c;

@@ -39,7 +39,9 @@ std::string Translator::quoteText(std::string_view text) {
 
 namespace {
 
-std::string lower(std::string_view s) { return foldCase(s); }
+std::string lower(std::string_view s) {
+    return foldCase(s);
+}
 
 struct SType {
     Type type = Type::Null;  // Null: not known before the values are seen
@@ -47,7 +49,9 @@ struct SType {
     bool column = false;  // a bare column reference: its collation comes from the schema
 };
 
-Type categoryOf(const TypeName& t) { return static_cast<Type>(Parser::typeCategory(t.name)); }
+Type categoryOf(const TypeName& t) {
+    return static_cast<Type>(Parser::typeCategory(t.name));
+}
 
 int textSize(const TypeName& t) {
     if (categoryOf(t) != Type::Text) return 0;
@@ -69,7 +73,7 @@ bool isAggregate(const std::string& fn) {
 }
 
 class Printer {
-public:
+  public:
     explicit Printer(SchemaSource& schema) : schema_(schema) {}
 
     Program run(const Batch& batch) {
@@ -82,7 +86,7 @@ public:
         return program;
     }
 
-private:
+  private:
     SchemaSource& schema_;
     std::map<std::string, TypeName> variables_;
     std::vector<std::vector<ScopeEntry>> scopes_;
@@ -110,115 +114,116 @@ private:
         Sql* savedSql = cur_;
         cur_ = &op.sql;
         switch (st.kind) {
-        case Statement::Kind::Select:
-            selectStatement(st, op);
-            break;
-        case Statement::Kind::Insert:
-            op.kind = Op::Kind::Change;
-            op.sql.text = insert(st);
-            break;
-        case Statement::Kind::Update:
-            op.kind = Op::Kind::Change;
-            op.sql.text = update(st);
-            break;
-        case Statement::Kind::Delete:
-            op.kind = Op::Kind::Change;
-            op.sql.text = remove(st);
-            break;
-        case Statement::Kind::Exec:
-            exec(st, op);
-            break;
-        case Statement::Kind::Declare:
-            op.kind = Op::Kind::Declare;
-            for (const auto& d : st.declarations) {
-                if (variables_.count(d.name))
-                    throw Error("The variable name '" + d.name +
-                                "' has already been declared. Variable names must be unique "
-                                "within a query batch or stored procedure.");
-                Op::Declared decl{d.name, d.type, {}};
-                if (d.init) decl.init = scalar(*d.init);
-                variables_[d.name] = d.type;
-                op.declarations.push_back(std::move(decl));
+            case Statement::Kind::Select:
+                selectStatement(st, op);
+                break;
+            case Statement::Kind::Insert:
+                op.kind = Op::Kind::Change;
+                op.sql.text = insert(st);
+                break;
+            case Statement::Kind::Update:
+                op.kind = Op::Kind::Change;
+                op.sql.text = update(st);
+                break;
+            case Statement::Kind::Delete:
+                op.kind = Op::Kind::Change;
+                op.sql.text = remove(st);
+                break;
+            case Statement::Kind::Exec:
+                exec(st, op);
+                break;
+            case Statement::Kind::Declare:
+                op.kind = Op::Kind::Declare;
+                for (const auto& d : st.declarations) {
+                    if (variables_.count(d.name))
+                        throw Error("The variable name '" + d.name +
+                                    "' has already been declared. Variable names must be unique "
+                                    "within a query batch or stored procedure.");
+                    Op::Declared decl{d.name, d.type, {}};
+                    if (d.init) decl.init = scalar(*d.init);
+                    variables_[d.name] = d.type;
+                    op.declarations.push_back(std::move(decl));
+                }
+                break;
+            case Statement::Kind::SetVariable: {
+                op.kind = Op::Kind::SetVariable;
+                requireVariable(st.variable);
+                op.variable = st.variable;
+                op.assignOp = st.assignOp;
+                op.sql = compound(st.variable, st.assignOp, *st.value);
+                break;
             }
-            break;
-        case Statement::Kind::SetVariable: {
-            op.kind = Op::Kind::SetVariable;
-            requireVariable(st.variable);
-            op.variable = st.variable;
-            op.assignOp = st.assignOp;
-            op.sql = compound(st.variable, st.assignOp, *st.value);
-            break;
-        }
-        case Statement::Kind::SetOption:
-            setOption(st, op);
-            break;
-        case Statement::Kind::CreateTable:
-            op.kind = Op::Kind::Ddl;
-            op.schemaChange = true;
-            op.sql.text = createTable(st);
-            break;
-        case Statement::Kind::CreateView: {
-            op.kind = Op::Kind::Ddl;
-            op.schemaChange = true;
-            std::string body = select(*st.select, nullptr);
-            if (!op.sql.bindings.empty() || !op.materialize.empty())
-                throw Error("Create View or Function failed because no column name was "
-                            "specified for a parameter or variable.");
-            op.sql.text = "CREATE VIEW " + Translator::quoteName(st.table) + " AS " + body;
-            break;
-        }
-        case Statement::Kind::CreateIndex: {
-            op.kind = Op::Kind::Ddl;
-            op.schemaChange = true;
-            std::string text = st.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
-            text += Translator::quoteName(st.indexName) + " ON " + Translator::quoteName(st.table) +
-                    " (";
-            for (std::size_t i = 0; i < st.columns.size(); ++i)
-                text += (i ? ", " : "") + Translator::quoteName(st.columns[i]);
-            op.sql.text = text + ")";
-            break;
-        }
-        case Statement::Kind::Drop:
-            op.kind = Op::Kind::Ddl;
-            op.schemaChange = true;
-            op.sql.text = "DROP " + st.dropKind + (st.ifExists ? " IF EXISTS " : " ") +
-                          Translator::quoteName(st.table);
-            break;
-        case Statement::Kind::Begin:
-            op.kind = Op::Kind::Begin;
-            break;
-        case Statement::Kind::Commit:
-            op.kind = Op::Kind::Commit;
-            break;
-        case Statement::Kind::Rollback:
-            op.kind = Op::Kind::Rollback;
-            break;
-        case Statement::Kind::Return:
-            op.kind = Op::Kind::Return;
-            if (st.value) op.sql = scalar(*st.value);
-            break;
-        case Statement::Kind::Print:
-            op.kind = Op::Kind::Print;
-            op.sql = scalar(*st.value);
-            break;
-        case Statement::Kind::If:
-            op.kind = Op::Kind::If;
-            {
-                Sql cond;
-                cur_ = &cond;
-                scopes_.emplace_back();
-                std::string c = expr(*st.condition);
-                scopes_.pop_back();
-                cond.text = "SELECT CASE WHEN " + c + " THEN 1 ELSE 0 END";
-                op.sql = std::move(cond);
+            case Statement::Kind::SetOption:
+                setOption(st, op);
+                break;
+            case Statement::Kind::CreateTable:
+                op.kind = Op::Kind::Ddl;
+                op.schemaChange = true;
+                op.sql.text = createTable(st);
+                break;
+            case Statement::Kind::CreateView: {
+                op.kind = Op::Kind::Ddl;
+                op.schemaChange = true;
+                std::string body = select(*st.select, nullptr);
+                if (!op.sql.bindings.empty() || !op.materialize.empty())
+                    throw Error(
+                        "Create View or Function failed because no column name was "
+                        "specified for a parameter or variable.");
+                op.sql.text = "CREATE VIEW " + Translator::quoteName(st.table) + " AS " + body;
+                break;
             }
-            for (const auto& child : st.body) op.children.push_back(statement(*child));
-            op.hasElse = st.body.size() > 1;
-            break;
-        case Statement::Kind::Block:
-            op.kind = Op::Kind::Block;
-            for (const auto& child : st.body) op.children.push_back(statement(*child));
-            break;
+            case Statement::Kind::CreateIndex: {
+                op.kind = Op::Kind::Ddl;
+                op.schemaChange = true;
+                std::string text = st.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ";
+                text += Translator::quoteName(st.indexName) + " ON " +
+                        Translator::quoteName(st.table) + " (";
+                for (std::size_t i = 0; i < st.columns.size(); ++i)
+                    text += (i ? ", " : "") + Translator::quoteName(st.columns[i]);
+                op.sql.text = text + ")";
+                break;
+            }
+            case Statement::Kind::Drop:
+                op.kind = Op::Kind::Ddl;
+                op.schemaChange = true;
+                op.sql.text = "DROP " + st.dropKind + (st.ifExists ? " IF EXISTS " : " ") +
+                              Translator::quoteName(st.table);
+                break;
+            case Statement::Kind::Begin:
+                op.kind = Op::Kind::Begin;
+                break;
+            case Statement::Kind::Commit:
+                op.kind = Op::Kind::Commit;
+                break;
+            case Statement::Kind::Rollback:
+                op.kind = Op::Kind::Rollback;
+                break;
+            case Statement::Kind::Return:
+                op.kind = Op::Kind::Return;
+                if (st.value) op.sql = scalar(*st.value);
+                break;
+            case Statement::Kind::Print:
+                op.kind = Op::Kind::Print;
+                op.sql = scalar(*st.value);
+                break;
+            case Statement::Kind::If:
+                op.kind = Op::Kind::If;
+                {
+                    Sql cond;
+                    cur_ = &cond;
+                    scopes_.emplace_back();
+                    std::string c = expr(*st.condition);
+                    scopes_.pop_back();
+                    cond.text = "SELECT CASE WHEN " + c + " THEN 1 ELSE 0 END";
+                    op.sql = std::move(cond);
+                }
+                for (const auto& child : st.body) op.children.push_back(statement(*child));
+                op.hasElse = st.body.size() > 1;
+                break;
+            case Statement::Kind::Block:
+                op.kind = Op::Kind::Block;
+                for (const auto& child : st.body) op.children.push_back(statement(*child));
+                break;
         }
         cur_ = savedSql;
         op_ = savedOp;
@@ -266,10 +271,18 @@ private:
         op.kind = Op::Kind::SetOption;
         op.option = st.option;
         op.optionValue = st.optionValue;
-        static const std::set<std::string> onOff = {
-            "NOCOUNT",        "ANSI_NULLS",   "ANSI_WARNINGS", "ANSI_PADDING",
-            "QUOTED_IDENTIFIER", "XACT_ABORT", "ARITHABORT",   "CONCAT_NULL_YIELDS_NULL",
-            "ANSI_NULL_DFLT_ON", "IMPLICIT_TRANSACTIONS", "NUMERIC_ROUNDABORT", "TRANSACTION"};
+        static const std::set<std::string> onOff = {"NOCOUNT",
+                                                    "ANSI_NULLS",
+                                                    "ANSI_WARNINGS",
+                                                    "ANSI_PADDING",
+                                                    "QUOTED_IDENTIFIER",
+                                                    "XACT_ABORT",
+                                                    "ARITHABORT",
+                                                    "CONCAT_NULL_YIELDS_NULL",
+                                                    "ANSI_NULL_DFLT_ON",
+                                                    "IMPLICIT_TRANSACTIONS",
+                                                    "NUMERIC_ROUNDABORT",
+                                                    "TRANSACTION"};
         if (st.option == "DATEFORMAT") {
             static const std::set<std::string> orders = {"DMY", "MDY", "YMD", "YDM", "MYD", "DYM"};
             if (!orders.count(st.optionValue))
@@ -293,10 +306,12 @@ private:
         const Select& sel = *st.select;
         bool assigns = false, retrieves = false;
         for (const auto& core : sel.cores)
-            for (const auto& item : core.items) (item.assignTo.empty() ? retrieves : assigns) = true;
+            for (const auto& item : core.items)
+                (item.assignTo.empty() ? retrieves : assigns) = true;
         if (assigns && retrieves)
-            throw Error("A SELECT statement that assigns a value to a variable must not be "
-                        "combined with data-retrieval operations.");
+            throw Error(
+                "A SELECT statement that assigns a value to a variable must not be "
+                "combined with data-retrieval operations.");
         if (!assigns) {
             op.kind = Op::Kind::Query;
             op.sql.text = select(sel, &op.hints);
@@ -405,7 +420,8 @@ private:
     std::string select(const Select& sel, std::vector<ColumnHint>* hints) {
         if (sel.cores.size() == 1) {
             const SelectCore& core = sel.cores[0];
-            if (core.parenthesized && sel.orderBy.empty()) return select(*core.parenthesized, hints);
+            if (core.parenthesized && sel.orderBy.empty())
+                return select(*core.parenthesized, hints);
             std::string text = coreText(core, hints, sel.orderBy.empty() ? nullptr : &sel);
             return text;
         }
@@ -414,7 +430,8 @@ private:
             const SelectCore& core = sel.cores[i];
             std::string part;
             if (core.parenthesized) {
-                part = "SELECT * FROM (" + select(*core.parenthesized, i == 0 ? hints : nullptr) + ")";
+                part =
+                    "SELECT * FROM (" + select(*core.parenthesized, i == 0 ? hints : nullptr) + ")";
             } else if (core.top) {
                 part = "SELECT * FROM (" + coreText(core, i == 0 ? hints : nullptr, nullptr) + ")";
             } else {
@@ -485,17 +502,25 @@ private:
             } else {
                 e = expr(*item.expr);
                 SType t = typeOf(*item.expr);
+                // a text expression compares as the columns do, also from outside a subquery
+                if (t.type == Type::Text && item.expr->kind != ExprKind::Column)
+                    e = "(" + e + ") COLLATE tsql_ci";
                 hint.type = t.type;
                 hint.size = t.size > 0 ? t.size : 0;
                 if (!item.alias.empty()) {
                     hint.hasName = true;
                     hint.name = item.alias;
-                } else if (item.expr->kind != ExprKind::Column) {
+                } else if (item.expr->kind == ExprKind::Column) {
+                    hint.hasName = true;  // as written in the select list, as SQL Server does
+                    hint.name = item.expr->names.back();
+                } else {
                     hint.hasName = true;  // SQL Server names an expression ""
                 }
                 // the alias keeps the name SQLite reports in step with ours
-                if (!item.alias.empty()) e += " AS " + Translator::quoteName(item.alias);
-                else if (hint.hasName) e += " AS " + Translator::quoteName("_c" + std::to_string(i));
+                if (!item.alias.empty())
+                    e += " AS " + Translator::quoteName(item.alias);
+                else if (item.expr->kind != ExprKind::Column)
+                    e += " AS " + Translator::quoteName("_c" + std::to_string(i));
             }
             text += (i ? ", " : "") + e;
             if (hints) hints->push_back(hint);
@@ -538,7 +563,7 @@ private:
                 continue;
             }
             ColumnInfo c;
-            c.name = !item.alias.empty() ? item.alias
+            c.name = !item.alias.empty()                   ? item.alias
                      : item.expr->kind == ExprKind::Column ? item.expr->names.back()
                                                            : "";
             SType t = typeOf(*item.expr);
@@ -555,29 +580,30 @@ private:
 
     std::string tableRef(const TableRef& ref) {
         switch (ref.kind) {
-        case TableRef::Kind::Join: {
-            std::string left = tableRef(*ref.left);
-            std::string right = tableRef(*ref.right);
-            std::string text = left + (ref.joinType == "CROSS" ? " CROSS JOIN "
-                                       : ref.joinType == "INNER" ? " INNER JOIN "
-                                                                  : " " + ref.joinType + " JOIN ") +
-                               right;
-            if (ref.on) text += " ON " + expr(*ref.on);
-            return "(" + text + ")";
-        }
-        case TableRef::Kind::Subquery: {
-            ScopeEntry entry;
-            entry.alias = lower(ref.alias);
-            entry.known = true;
-            entry.columns = selectColumns(*ref.select);
-            std::string text = "(" + select(*ref.select, nullptr) + ") AS " +
-                               Translator::quoteName(ref.alias);
-            scopes_.back().push_back(std::move(entry));
-            return text;
-        }
-        case TableRef::Kind::Function:
-        case TableRef::Kind::Named:
-            break;
+            case TableRef::Kind::Join: {
+                std::string left = tableRef(*ref.left);
+                std::string right = tableRef(*ref.right);
+                std::string text = left +
+                                   (ref.joinType == "CROSS"   ? " CROSS JOIN "
+                                    : ref.joinType == "INNER" ? " INNER JOIN "
+                                                              : " " + ref.joinType + " JOIN ") +
+                                   right;
+                if (ref.on) text += " ON " + expr(*ref.on);
+                return "(" + text + ")";
+            }
+            case TableRef::Kind::Subquery: {
+                ScopeEntry entry;
+                entry.alias = lower(ref.alias);
+                entry.known = true;
+                entry.columns = selectColumns(*ref.select);
+                std::string text =
+                    "(" + select(*ref.select, nullptr) + ") AS " + Translator::quoteName(ref.alias);
+                scopes_.back().push_back(std::move(entry));
+                return text;
+            }
+            case TableRef::Kind::Function:
+            case TableRef::Kind::Named:
+                break;
         }
         std::string key = lower(ref.name);
         ScopeEntry entry;
@@ -630,7 +656,8 @@ private:
         for (auto scope = scopes_.rbegin(); scope != scopes_.rend(); ++scope) {
             for (const auto& entry : *scope) {
                 if (!qualifier.empty()) {
-                    bool match = entry.alias == qualifier || (entry.alias.empty() && entry.name == qualifier);
+                    bool match = entry.alias == qualifier ||
+                                 (entry.alias.empty() && entry.name == qualifier);
                     if (!match) continue;
                     for (const auto& c : entry.columns)
                         if (compareFolded(c.name, column) == 0) return &c;
@@ -645,122 +672,130 @@ private:
 
     SType typeOf(const Expr& e) {
         switch (e.kind) {
-        case ExprKind::Null:
-            return {};
-        case ExprKind::Integer:
-            return {Type::Integer, 0, false};
-        case ExprKind::Decimal:
-            return {Type::Float, 0, false};
-        case ExprKind::String:
-            return {Type::Text, static_cast<int>(e.text.size()), false};
-        case ExprKind::Column: {
-            if (e.names.size() == 1) {
-                std::string n = lower(e.names[0]);
-                if (n == "current_timestamp") return {Type::DateTime, 0, false};
-            }
-            const ColumnInfo* c = resolve(e);
-            if (!c) return {Type::Null, 0, true};
-            return {c->type, c->size, true};
-        }
-        case ExprKind::Star:
-            return {};
-        case ExprKind::Variable:
-            return variableType(e.text);
-        case ExprKind::Placeholder:
-            return {};
-        case ExprKind::Unary:
-            if (e.text == "NOT") return {Type::Integer, 0, false};
-            return {typeOf(*e.args[0]).type, 0, false};
-        case ExprKind::Binary: {
-            const std::string& op = e.text;
-            if (op == "AND" || op == "OR" || op == "=" || op == "<>" || op == "<" || op == ">" ||
-                op == "<=" || op == ">=")
-                return {Type::Integer, 0, false};
-            SType a = typeOf(*e.args[0]), b = typeOf(*e.args[1]);
-            if (op == "+") {
-                if (a.type == Type::DateTime || b.type == Type::DateTime) return {Type::DateTime, 0, false};
-                if (a.type == Type::Text && b.type == Type::Text)
-                    return {Type::Text, a.size + b.size, false};
-            }
-            if (a.type == Type::Float || b.type == Type::Float) return {Type::Float, 0, false};
-            if (a.type == Type::Integer && b.type == Type::Integer) return {Type::Integer, 0, false};
-            if (op != "+" && op != "-" && (a.type == Type::Integer || b.type == Type::Integer) &&
-                (a.type == Type::Null || b.type == Type::Null))
+            case ExprKind::Null:
                 return {};
-            return {};
-        }
-        case ExprKind::Function: {
-            const std::string& f = e.text;
-            if (f == "GETDATE" || f == "SYSDATETIME" || f == "GETUTCDATE") return {Type::DateTime, 0, false};
-            if (f == "COUNT" || f == "COUNT_BIG" || f == "LEN" || f == "DATALENGTH" || f == "YEAR" ||
-                f == "MONTH" || f == "DAY" || f == "CHARINDEX" || f == "SCOPE_IDENTITY" ||
-                f == "ISNUMERIC" || f == "SIGN" || f == "ASCII" || f == "UNICODE")
+            case ExprKind::Integer:
                 return {Type::Integer, 0, false};
-            if (f == "AVG" || f == "SQRT" || f == "POWER" || f == "RAND" || f == "PI" || f == "EXP" ||
-                f == "LOG" || f == "LOG10")
+            case ExprKind::Decimal:
                 return {Type::Float, 0, false};
-            if (f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM" || f == "TRIM" ||
-                f == "SUBSTRING" || f == "LEFT" || f == "RIGHT" || f == "REPLACE" || f == "CONCAT" ||
-                f == "REPLICATE" || f == "SPACE" || f == "STR" || f == "NEWID" || f == "DB_NAME" ||
-                f == "SUSER_SNAME" || f == "USER_NAME" || f == "CHAR" || f == "NCHAR" ||
-                f == "REVERSE" || f == "STUFF")
-                return {Type::Text, f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM"
-                                        ? (e.args.empty() ? 0 : typeOf(*e.args[0]).size)
-                                        : 0,
-                        false};
-            if (!e.args.empty()) {
-                SType t = typeOf(*e.args[0]);
-                if ((f == "ISNULL" || f == "COALESCE") && t.type == Type::Null && e.args.size() > 1)
-                    t = typeOf(*e.args[1]);
-                t.column = false;
-                if (f == "ABS" || f == "ROUND" || f == "FLOOR" || f == "CEILING" || f == "SUM" ||
-                    f == "MIN" || f == "MAX" || f == "ISNULL" || f == "COALESCE" || f == "NULLIF")
-                    return t;
-            }
-            return {};
-        }
-        case ExprKind::Cast: {
-            int size = textSize(e.type);
-            return {categoryOf(e.type), size < 0 ? 30 : size, false};
-        }
-        case ExprKind::Case: {
-            std::size_t start = e.hasOperand ? 1 : 0;
-            std::size_t end = e.args.size() - (e.hasElse ? 1 : 0);
-            SType best;
-            for (std::size_t i = start + 1; i < end; i += 2) {
-                SType t = typeOf(*e.args[i]);
-                if (t.type != Type::Null) {
-                    best = t;
-                    break;
+            case ExprKind::String:
+                return {Type::Text, static_cast<int>(e.text.size()), false};
+            case ExprKind::Column: {
+                if (e.names.size() == 1) {
+                    std::string n = lower(e.names[0]);
+                    if (n == "current_timestamp") return {Type::DateTime, 0, false};
                 }
+                const ColumnInfo* c = resolve(e);
+                if (!c) return {Type::Null, 0, true};
+                return {c->type, c->size, true};
             }
-            if (best.type == Type::Null && e.hasElse) best = typeOf(*e.args.back());
-            best.column = false;
-            if (best.type == Type::Text) {
-                for (std::size_t i = start + 1; i < e.args.size(); i += 2) {
+            case ExprKind::Star:
+                return {};
+            case ExprKind::Variable:
+                return variableType(e.text);
+            case ExprKind::Placeholder:
+                return {};
+            case ExprKind::Unary:
+                if (e.text == "NOT") return {Type::Integer, 0, false};
+                return {typeOf(*e.args[0]).type, 0, false};
+            case ExprKind::Binary: {
+                const std::string& op = e.text;
+                if (op == "AND" || op == "OR" || op == "=" || op == "<>" || op == "<" ||
+                    op == ">" || op == "<=" || op == ">=")
+                    return {Type::Integer, 0, false};
+                SType a = typeOf(*e.args[0]), b = typeOf(*e.args[1]);
+                if (op == "+") {
+                    if (a.type == Type::DateTime || b.type == Type::DateTime)
+                        return {Type::DateTime, 0, false};
+                    if (a.type == Type::Text && b.type == Type::Text)
+                        return {Type::Text, a.size + b.size, false};
+                }
+                if (a.type == Type::Float || b.type == Type::Float) return {Type::Float, 0, false};
+                if (a.type == Type::Integer && b.type == Type::Integer)
+                    return {Type::Integer, 0, false};
+                if (op != "+" && op != "-" &&
+                    (a.type == Type::Integer || b.type == Type::Integer) &&
+                    (a.type == Type::Null || b.type == Type::Null))
+                    return {};
+                return {};
+            }
+            case ExprKind::Function: {
+                const std::string& f = e.text;
+                if (f == "GETDATE" || f == "SYSDATETIME" || f == "GETUTCDATE")
+                    return {Type::DateTime, 0, false};
+                if (f == "COUNT" || f == "COUNT_BIG" || f == "LEN" || f == "DATALENGTH" ||
+                    f == "YEAR" || f == "MONTH" || f == "DAY" || f == "CHARINDEX" ||
+                    f == "SCOPE_IDENTITY" || f == "ISNUMERIC" || f == "SIGN" || f == "ASCII" ||
+                    f == "UNICODE")
+                    return {Type::Integer, 0, false};
+                if (f == "AVG" || f == "SQRT" || f == "POWER" || f == "RAND" || f == "PI" ||
+                    f == "EXP" || f == "LOG" || f == "LOG10")
+                    return {Type::Float, 0, false};
+                if (f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM" || f == "TRIM" ||
+                    f == "SUBSTRING" || f == "LEFT" || f == "RIGHT" || f == "REPLACE" ||
+                    f == "CONCAT" || f == "REPLICATE" || f == "SPACE" || f == "STR" ||
+                    f == "NEWID" || f == "DB_NAME" || f == "SUSER_SNAME" || f == "USER_NAME" ||
+                    f == "CHAR" || f == "NCHAR" || f == "REVERSE" || f == "STUFF")
+                    return {Type::Text,
+                            f == "UPPER" || f == "LOWER" || f == "LTRIM" || f == "RTRIM"
+                                ? (e.args.empty() ? 0 : typeOf(*e.args[0]).size)
+                                : 0,
+                            false};
+                if (!e.args.empty()) {
+                    SType t = typeOf(*e.args[0]);
+                    if ((f == "ISNULL" || f == "COALESCE") && t.type == Type::Null &&
+                        e.args.size() > 1)
+                        t = typeOf(*e.args[1]);
+                    t.column = false;
+                    if (f == "ABS" || f == "ROUND" || f == "FLOOR" || f == "CEILING" ||
+                        f == "SUM" || f == "MIN" || f == "MAX" || f == "ISNULL" ||
+                        f == "COALESCE" || f == "NULLIF")
+                        return t;
+                }
+                return {};
+            }
+            case ExprKind::Cast: {
+                int size = textSize(e.type);
+                return {categoryOf(e.type), size < 0 ? 30 : size, false};
+            }
+            case ExprKind::Case: {
+                std::size_t start = e.hasOperand ? 1 : 0;
+                std::size_t end = e.args.size() - (e.hasElse ? 1 : 0);
+                SType best;
+                for (std::size_t i = start + 1; i < end; i += 2) {
                     SType t = typeOf(*e.args[i]);
-                    best.size = std::max(best.size, t.size);
+                    if (t.type != Type::Null) {
+                        best = t;
+                        break;
+                    }
                 }
-                if (e.hasElse) best.size = std::max(best.size, typeOf(*e.args.back()).size);
+                if (best.type == Type::Null && e.hasElse) best = typeOf(*e.args.back());
+                best.column = false;
+                if (best.type == Type::Text) {
+                    for (std::size_t i = start + 1; i < e.args.size(); i += 2) {
+                        SType t = typeOf(*e.args[i]);
+                        best.size = std::max(best.size, t.size);
+                    }
+                    if (e.hasElse) best.size = std::max(best.size, typeOf(*e.args.back()).size);
+                }
+                return best;
             }
-            return best;
-        }
-        case ExprKind::Between:
-        case ExprKind::InList:
-        case ExprKind::InSelect:
-        case ExprKind::Exists:
-        case ExprKind::IsNull:
-        case ExprKind::Like:
-            return {Type::Integer, 0, false};
-        case ExprKind::Subquery: {
-            auto cols = selectColumns(*e.select);
-            if (cols.empty()) return {};
-            return {cols[0].type, cols[0].size, false};
-        }
-        case ExprKind::DatePart:
-            if (e.names[0] == "DATEADD") return {Type::DateTime, 0, false};
-            if (e.names[0] == "DATENAME") return {Type::Text, 30, false};
-            return {Type::Integer, 0, false};
+            case ExprKind::Between:
+            case ExprKind::InList:
+            case ExprKind::InSelect:
+            case ExprKind::Exists:
+            case ExprKind::IsNull:
+            case ExprKind::Like:
+                return {Type::Integer, 0, false};
+            case ExprKind::Subquery: {
+                auto cols = selectColumns(*e.select);
+                if (cols.empty()) return {};
+                return {cols[0].type, cols[0].size, false};
+            }
+            case ExprKind::DatePart:
+                if (e.names[0] == "DATEADD") return {Type::DateTime, 0, false};
+                if (e.names[0] == "DATENAME") return {Type::Text, 30, false};
+                return {Type::Integer, 0, false};
         }
         return {};
     }
@@ -799,16 +834,16 @@ private:
 
     static TypeName typeNameOf(Type t, int size) {
         switch (t) {
-        case Type::Integer:
-            return {"INT", 0, 0};
-        case Type::Float:
-            return {"FLOAT", 0, 0};
-        case Type::Text:
-            return {"VARCHAR", size > 0 ? size : -1, 0};
-        case Type::DateTime:
-            return {"DATETIME", 0, 0};
-        case Type::Null:
-            break;
+            case Type::Integer:
+                return {"INT", 0, 0};
+            case Type::Float:
+                return {"FLOAT", 0, 0};
+            case Type::Text:
+                return {"VARCHAR", size > 0 ? size : -1, 0};
+            case Type::DateTime:
+                return {"DATETIME", 0, 0};
+            case Type::Null:
+                break;
         }
         return {"VARCHAR", -1, 0};
     }
@@ -820,27 +855,30 @@ private:
         SType t = typeOf(*e);
         bool same = false;
         switch (col->type) {
-        case Type::Integer:
-            same = t.type == Type::Integer;
-            break;
-        case Type::Float:
-            same = t.type == Type::Integer || t.type == Type::Float;
-            break;
-        case Type::Text:
-            same = t.type == Type::Text &&
-                   (col->size <= 0 || (e->kind == ExprKind::String &&
-                                       static_cast<int>(e->text.size()) <= col->size));
-            if (col->size <= 0 && numeric(t.type)) same = true;
-            break;
-        case Type::DateTime:
-            same = t.type == Type::DateTime;
-            break;
-        case Type::Null:
-            same = true;
-            break;
+            case Type::Integer:
+                same = t.type == Type::Integer;
+                break;
+            case Type::Float:
+                same = t.type == Type::Integer || t.type == Type::Float;
+                break;
+            case Type::Text:
+                same = t.type == Type::Text &&
+                       (col->size <= 0 || (e->kind == ExprKind::String &&
+                                           static_cast<int>(e->text.size()) <= col->size));
+                if (col->size <= 0 && numeric(t.type)) same = true;
+                break;
+            case Type::DateTime:
+                same = t.type == Type::DateTime && col->declared != "DATE";
+                break;
+            case Type::Null:
+                same = true;
+                break;
         }
         if (same) return printed;
-        return castTo(printed, typeNameOf(col->type, col->size), -1, true);
+        TypeName target = typeNameOf(col->type, col->size);
+        if (Parser::typeCategory(col->declared) == static_cast<int>(col->type))
+            target.name = col->declared;
+        return castTo(printed, target, -1, true);
     }
 
     std::string comparison(const Expr& e) {
@@ -859,97 +897,101 @@ private:
 
     std::string expr(const Expr& e) {
         switch (e.kind) {
-        case ExprKind::Null:
-            return "NULL";
-        case ExprKind::Integer:
-        case ExprKind::Decimal:
-            return e.text;
-        case ExprKind::String:
-            return Translator::quoteText(e.text);
-        case ExprKind::Column:
-            return column(e);
-        case ExprKind::Star:
-            syntax("*");
-        case ExprKind::Variable:
-            return variable(e.text);
-        case ExprKind::Placeholder:
-            return bind(Binding{Binding::Kind::Param, e.index, {}});
-        case ExprKind::Unary:
-            if (e.text == "NOT") return "(NOT " + expr(*e.args[0]) + ")";
-            return "(" + e.text + expr(*e.args[0]) + ")";
-        case ExprKind::Binary: {
-            const std::string& op = e.text;
-            if (op == "AND" || op == "OR")
-                return "(" + expr(*e.args[0]) + " " + op + " " + expr(*e.args[1]) + ")";
-            if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
-                return comparison(e);
-            std::string a = expr(*e.args[0]);
-            std::string b = expr(*e.args[1]);
-            return arithmetic(op, a, typeOf(*e.args[0]), b, typeOf(*e.args[1]));
-        }
-        case ExprKind::Function:
-            return function(e);
-        case ExprKind::Cast: {
-            std::string value = expr(*e.args[0]);
-            int style = -1;
-            if (e.args.size() > 1) {
-                if (e.args[1]->kind != ExprKind::Integer) syntax(e.args[1]->text);
-                style = std::stoi(e.args[1]->text.substr(0, 6));
+            case ExprKind::Null:
+                return "NULL";
+            case ExprKind::Integer:
+            case ExprKind::Decimal:
+                return e.text;
+            case ExprKind::String:
+                return Translator::quoteText(e.text);
+            case ExprKind::Column:
+                return column(e);
+            case ExprKind::Star:
+                syntax("*");
+            case ExprKind::Variable:
+                return variable(e.text);
+            case ExprKind::Placeholder:
+                return bind(Binding{Binding::Kind::Param, e.index, {}});
+            case ExprKind::Unary:
+                if (e.text == "NOT") return "(NOT " + expr(*e.args[0]) + ")";
+                return "(" + e.text + expr(*e.args[0]) + ")";
+            case ExprKind::Binary: {
+                const std::string& op = e.text;
+                if (op == "AND" || op == "OR")
+                    return "(" + expr(*e.args[0]) + " " + op + " " + expr(*e.args[1]) + ")";
+                if (op == "=" || op == "<>" || op == "<" || op == ">" || op == "<=" || op == ">=")
+                    return comparison(e);
+                std::string a = expr(*e.args[0]);
+                std::string b = expr(*e.args[1]);
+                return arithmetic(op, a, typeOf(*e.args[0]), b, typeOf(*e.args[1]));
             }
-            TypeName t = e.type;
-            if (categoryOf(t) == Type::Text && t.length == 0) t.length = 30;
-            return castTo(value, t, style, false, typeOf(*e.args[0]).type == Type::DateTime);
-        }
-        case ExprKind::Case: {
-            std::string text = "CASE";
-            std::size_t i = 0;
-            if (e.hasOperand) text += " " + expr(*e.args[i++]);
-            std::size_t end = e.args.size() - (e.hasElse ? 1 : 0);
-            for (; i + 1 < end + 1 && i < end; i += 2)
-                text += " WHEN " + expr(*e.args[i]) + " THEN " + expr(*e.args[i + 1]);
-            if (e.hasElse) text += " ELSE " + expr(*e.args.back());
-            return text + " END";
-        }
-        case ExprKind::Between: {
-            std::string v = expr(*e.args[0]);
-            std::string lo = expr(*e.args[1]), hi = expr(*e.args[2]);
-            if (typeOf(*e.args[0]).type == Type::DateTime) {
-                lo = castTo(lo, {"DATETIME", 0, 0}, -1, false);
-                hi = castTo(hi, {"DATETIME", 0, 0}, -1, false);
+            case ExprKind::Function:
+                return function(e);
+            case ExprKind::Cast: {
+                std::string value = expr(*e.args[0]);
+                int style = -1;
+                if (e.args.size() > 1) {
+                    if (e.args[1]->kind != ExprKind::Integer) syntax(e.args[1]->text);
+                    style = std::stoi(e.args[1]->text.substr(0, 6));
+                }
+                TypeName t = e.type;
+                if (categoryOf(t) == Type::Text && t.length == 0) t.length = 30;
+                return castTo(value, t, style, false, typeOf(*e.args[0]).type == Type::DateTime);
             }
-            return "(" + v + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo + " AND " + hi + ")";
-        }
-        case ExprKind::InList: {
-            std::string text = "(" + expr(*e.args[0]) + (e.negated ? " NOT IN (" : " IN (");
-            for (std::size_t i = 1; i < e.args.size(); ++i)
-                text += (i > 1 ? ", " : "") + expr(*e.args[i]);
-            return text + "))";
-        }
-        case ExprKind::InSelect:
-            return "(" + expr(*e.args[0]) + (e.negated ? " NOT IN (" : " IN (") +
-                   select(*e.select, nullptr) + "))";
-        case ExprKind::Exists:
-            return "EXISTS (" + select(*e.select, nullptr) + ")";
-        case ExprKind::Subquery:
-            return "(" + select(*e.select, nullptr) + ")";
-        case ExprKind::IsNull:
-            return "(" + expr(*e.args[0]) + (e.negated ? " IS NOT NULL)" : " IS NULL)");
-        case ExprKind::Like: {
-            std::string text = "(" + expr(*e.args[0]) + (e.negated ? " NOT LIKE " : " LIKE ") +
-                               expr(*e.args[1]);
-            if (e.args.size() > 2) text += " ESCAPE " + expr(*e.args[2]);
-            return text + ")";
-        }
-        case ExprKind::DatePart: {
-            const std::string& fn = e.names[0];
-            std::string part = "'" + e.text + "'";
-            if (fn == "DATEPART") return "tsql_datepart(" + part + ", " + expr(*e.args[0]) + ")";
-            if (fn == "DATENAME")
-                return "CAST(tsql_datepart(" + part + ", " + expr(*e.args[0]) + ") AS TEXT)";
-            if (fn == "DATEADD")
-                return "tsql_dateadd(" + part + ", " + expr(*e.args[0]) + ", " + expr(*e.args[1]) + ")";
-            return "tsql_datediff(" + part + ", " + expr(*e.args[0]) + ", " + expr(*e.args[1]) + ")";
-        }
+            case ExprKind::Case: {
+                std::string text = "CASE";
+                std::size_t i = 0;
+                if (e.hasOperand) text += " " + expr(*e.args[i++]);
+                std::size_t end = e.args.size() - (e.hasElse ? 1 : 0);
+                for (; i + 1 < end + 1 && i < end; i += 2)
+                    text += " WHEN " + expr(*e.args[i]) + " THEN " + expr(*e.args[i + 1]);
+                if (e.hasElse) text += " ELSE " + expr(*e.args.back());
+                return text + " END";
+            }
+            case ExprKind::Between: {
+                std::string v = expr(*e.args[0]);
+                std::string lo = expr(*e.args[1]), hi = expr(*e.args[2]);
+                if (typeOf(*e.args[0]).type == Type::DateTime) {
+                    lo = castTo(lo, {"DATETIME", 0, 0}, -1, false);
+                    hi = castTo(hi, {"DATETIME", 0, 0}, -1, false);
+                }
+                return "(" + v + (e.negated ? " NOT BETWEEN " : " BETWEEN ") + lo + " AND " + hi +
+                       ")";
+            }
+            case ExprKind::InList: {
+                std::string text = "(" + expr(*e.args[0]) + (e.negated ? " NOT IN (" : " IN (");
+                for (std::size_t i = 1; i < e.args.size(); ++i)
+                    text += (i > 1 ? ", " : "") + expr(*e.args[i]);
+                return text + "))";
+            }
+            case ExprKind::InSelect:
+                return "(" + expr(*e.args[0]) + (e.negated ? " NOT IN (" : " IN (") +
+                       select(*e.select, nullptr) + "))";
+            case ExprKind::Exists:
+                return "EXISTS (" + select(*e.select, nullptr) + ")";
+            case ExprKind::Subquery:
+                return "(" + select(*e.select, nullptr) + ")";
+            case ExprKind::IsNull:
+                return "(" + expr(*e.args[0]) + (e.negated ? " IS NOT NULL)" : " IS NULL)");
+            case ExprKind::Like: {
+                std::string text = "(" + expr(*e.args[0]) + (e.negated ? " NOT LIKE " : " LIKE ") +
+                                   expr(*e.args[1]);
+                if (e.args.size() > 2) text += " ESCAPE " + expr(*e.args[2]);
+                return text + ")";
+            }
+            case ExprKind::DatePart: {
+                const std::string& fn = e.names[0];
+                std::string part = "'" + e.text + "'";
+                if (fn == "DATEPART")
+                    return "tsql_datepart(" + part + ", " + expr(*e.args[0]) + ")";
+                if (fn == "DATENAME")
+                    return "CAST(tsql_datepart(" + part + ", " + expr(*e.args[0]) + ") AS TEXT)";
+                if (fn == "DATEADD")
+                    return "tsql_dateadd(" + part + ", " + expr(*e.args[0]) + ", " +
+                           expr(*e.args[1]) + ")";
+                return "tsql_datediff(" + part + ", " + expr(*e.args[0]) + ", " + expr(*e.args[1]) +
+                       ")";
+            }
         }
         return "NULL";
     }
@@ -958,7 +1000,8 @@ private:
         if (name == "@@identity") return "last_insert_rowid()";
         if (name == "@@error") return "0";
         if (name == "@@spid") return "1";
-        if (name == "@@version") return "'QOR 28 embedded server (SQLite " + std::string("3") + ")'";
+        if (name == "@@version")
+            return "'QOR 28 embedded server (SQLite " + std::string("3") + ")'";
         if (name == "@@servername") return "'QOR'";
         if (name != "@@rowcount" && name != "@@trancount") requireVariable(name);
         return bind(Binding{Binding::Kind::Variable, 0, name});
@@ -985,7 +1028,8 @@ private:
 
     std::string args(const Expr& e, std::size_t from = 0) {
         std::string text;
-        for (std::size_t i = from; i < e.args.size(); ++i) text += (i > from ? ", " : "") + expr(*e.args[i]);
+        for (std::size_t i = from; i < e.args.size(); ++i)
+            text += (i > from ? ", " : "") + expr(*e.args[i]);
         return text;
     }
 
@@ -999,7 +1043,8 @@ private:
         const std::string& f = e.text;
         if (isAggregate(f)) {
             std::string name = f == "COUNT_BIG" ? "count" : lower(f);
-            if (f == "STDEV" || f == "VAR") throw Error("'" + lower(f) + "' is not a recognized built-in function name.");
+            if (f == "STDEV" || f == "VAR")
+                throw Error("'" + lower(f) + "' is not a recognized built-in function name.");
             if (e.star) {
                 if (f != "COUNT" && f != "COUNT_BIG") syntax("*");
                 return "count(*)";
@@ -1007,7 +1052,8 @@ private:
             arity(e, 1, 1);
             std::string a = expr(*e.args[0]);
             if (f == "AVG" && typeOf(*e.args[0]).type == Type::Integer)
-                return "CAST(avg(" + std::string(e.distinct ? "DISTINCT " : "") + a + ") AS INTEGER)";
+                return "CAST(avg(" + std::string(e.distinct ? "DISTINCT " : "") + a +
+                       ") AS INTEGER)";
             return name + "(" + (e.distinct ? "DISTINCT " : "") + a + ")";
         }
         if (e.star || e.distinct) syntax(e.star ? "*" : "DISTINCT");
@@ -1198,14 +1244,16 @@ private:
                 const auto& row = st.rows[r];
                 if (row.size() != columns.size()) {
                     if (row.size() > columns.size())
-                        throw Error("There are more columns in the INSERT statement than values "
-                                    "specified in the VALUES clause. The number of values in the "
-                                    "VALUES clause must match the number of columns specified in "
-                                    "the INSERT statement.");
-                    throw Error("There are fewer columns in the INSERT statement than values "
-                                "specified in the VALUES clause. The number of values in the "
-                                "VALUES clause must match the number of columns specified in the "
-                                "INSERT statement.");
+                        throw Error(
+                            "There are more columns in the INSERT statement than values "
+                            "specified in the VALUES clause. The number of values in the "
+                            "VALUES clause must match the number of columns specified in "
+                            "the INSERT statement.");
+                    throw Error(
+                        "There are fewer columns in the INSERT statement than values "
+                        "specified in the VALUES clause. The number of values in the "
+                        "VALUES clause must match the number of columns specified in the "
+                        "INSERT statement.");
                 }
                 text += (r ? ", (" : "(");
                 bool first = true;
@@ -1241,14 +1289,36 @@ private:
                values + " FROM \"qor_src\"";
     }
 
+    // The FROM item that names the target of UPDATE/DELETE ... FROM: by alias or by name.
+    static const TableRef* findTarget(const TableRef& ref, const std::string& target) {
+        if (ref.kind == TableRef::Kind::Join) {
+            if (const TableRef* t = findTarget(*ref.left, target)) return t;
+            return findTarget(*ref.right, target);
+        }
+        if (ref.kind != TableRef::Kind::Named) return nullptr;
+        if (!ref.alias.empty() && lower(ref.alias) == target) return &ref;
+        if (lower(ref.name) == target) return &ref;
+        return nullptr;
+    }
+
+    const TableRef* targetOf(const Statement& st) {
+        for (const auto& ref : st.from)
+            if (const TableRef* t = findTarget(*ref, lower(st.table))) return t;
+        return nullptr;
+    }
+
     std::string rowFilter(const Statement& st) {
         // TOP (n) and FROM joins: pick the target's rows by rowid
-        std::string text = " WHERE rowid IN (SELECT " + Translator::quoteName(st.table) + ".rowid";
+        std::string ref = Translator::quoteName(st.table);
+        if (const TableRef* t = targetOf(st))
+            ref = Translator::quoteName(t->alias.empty() ? t->name : t->alias);
+        std::string text = " WHERE rowid IN (SELECT " + ref + ".rowid";
         if (st.from.empty()) {
             text += " FROM " + Translator::quoteName(st.table);
         } else {
             text += " FROM ";
-            for (std::size_t i = 0; i < st.from.size(); ++i) text += (i ? ", " : "") + tableRef(*st.from[i]);
+            for (std::size_t i = 0; i < st.from.size(); ++i)
+                text += (i ? ", " : "") + tableRef(*st.from[i]);
         }
         if (st.where) text += " WHERE " + expr(*st.where);
         if (st.top) text += " LIMIT " + expr(*st.top);
@@ -1256,14 +1326,19 @@ private:
     }
 
     std::string update(const Statement& st) {
-        const TableInfo& info = schema_.table(lower(st.table));
+        // UPDATE alias SET ... FROM table alias: the target is the aliased table
+        std::string target = st.table;
+        if (const TableRef* t = targetOf(st);
+            t && !t->alias.empty() && lower(t->alias) == lower(st.table))
+            target = t->name;
+        const TableInfo& info = schema_.table(lower(target));
         scopes_.emplace_back();
         ScopeEntry entry;
-        entry.name = lower(st.table);
+        entry.name = lower(target);
         entry.known = info.exists;
         entry.columns = info.columns;
         scopes_.back().push_back(entry);
-        std::string text = "UPDATE " + Translator::quoteName(st.table) + " SET ";
+        std::string text = "UPDATE " + Translator::quoteName(target) + " SET ";
         for (std::size_t i = 0; i < st.assignments.size(); ++i) {
             const auto& [column, value] = st.assignments[i];
             if (column[0] == '@') syntax(column);
@@ -1295,8 +1370,10 @@ private:
         entry.columns = info.columns;
         scopes_.back().push_back(entry);
         std::string text = "DELETE FROM " + Translator::quoteName(st.table);
-        if (!st.from.empty() || st.top) text += rowFilter(st);
-        else if (st.where) text += " WHERE " + expr(*st.where);
+        if (!st.from.empty() || st.top)
+            text += rowFilter(st);
+        else if (st.where)
+            text += " WHERE " + expr(*st.where);
         scopes_.pop_back();
         return text;
     }
@@ -1316,9 +1393,10 @@ private:
             arg.name = a.name;
             arg.output = a.output;
             if (a.name.empty() && named)
-                throw Error("Must pass parameter number 2 and subsequent parameters as '@name = "
-                            "value'. After the form '@name = value' has been used, all "
-                            "subsequent parameters must be passed in the form '@name = value'.");
+                throw Error(
+                    "Must pass parameter number 2 and subsequent parameters as '@name = "
+                    "value'. After the form '@name = value' has been used, all "
+                    "subsequent parameters must be passed in the form '@name = value'.");
             if (!a.name.empty()) named = true;
             if (a.value) {
                 if (a.output) {
@@ -1343,15 +1421,17 @@ private:
             bool pk = c.primaryKey || (c.identity && st.primaryKey.empty());
             if (c.identity && cat == Type::Integer) {
                 text += "INTEGER PRIMARY KEY AUTOINCREMENT";
+            } else if (pk && cat == Type::Integer && st.primaryKey.empty()) {
+                // SQLite's row id: key lookups by the fastest path, SCOPE_IDENTITY() gives it
+                text += "INTEGER PRIMARY KEY";
             } else {
                 text += c.type.name;
                 if (c.type.length > 0) {
                     text += "(" + std::to_string(c.type.length);
                     if (c.type.scale > 0) text += "," + std::to_string(c.type.scale);
                     text += ")";
-                } else if (cat == Type::Text && c.type.length == 0 &&
-                           c.type.name != "TEXT" && c.type.name != "NTEXT" &&
-                           c.type.name != "SYSNAME") {
+                } else if (cat == Type::Text && c.type.length == 0 && c.type.name != "TEXT" &&
+                           c.type.name != "NTEXT" && c.type.name != "SYSNAME") {
                     text += "(1)";
                 }
                 if (pk) text += " PRIMARY KEY";

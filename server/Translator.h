@@ -21,6 +21,7 @@ struct ColumnInfo {
     std::string name;
     Type type = Type::Null;
     int size = 0;
+    std::string declared;   // the declared type's name, upper case (DATE, DATETIME, INT, ...)
     bool identity = false;  // INTEGER PRIMARY KEY: filled by the server on insert
 };
 
@@ -33,7 +34,7 @@ struct TableInfo {
 
 // What the printer may ask about the database.
 class SchemaSource {
-public:
+  public:
     virtual ~SchemaSource() = default;
     virtual const TableInfo& table(std::string_view name) = 0;
     virtual bool isView(std::string_view name) = 0;           // a registered C++ view
@@ -41,7 +42,7 @@ public:
 };
 
 class Translator {
-public:
+  public:
     static Program translate(std::string_view batch, SchemaSource& schema);
     static Program translate(const ast::Batch& batch, SchemaSource& schema);
 

@@ -2,6 +2,8 @@
 //
 //   qor28-sql FILE -U LOGIN -P PASSWORD            batches from standard input, split at GO
 //   qor28-sql --create FILE -U LOGIN -P PASSWORD   a new empty database with that one login
+//   qor28-sql --create-demo FILE                   the demo faculty's QOR database, and the
+//                                                  bootstrap file Data/QOR beside it
 //
 // Standard output carries only the results: per result set a header line of column names
 // and then its rows, tab-separated, NULL as NULL. Each error is one line "Msg: TEXT".
@@ -14,14 +16,17 @@
 #include <string>
 #include <vector>
 
+#include "Contract.h"
 #include "DateTimeText.h"
+#include "Demo.h"
 #include "Engine.h"
 #include "SqlFunctions.h"
 
 namespace {
 
 int usage() {
-    std::cerr << "usage: qor28-sql [--create] FILE -U LOGIN -P PASSWORD\n";
+    std::cerr << "usage: qor28-sql [--create] FILE -U LOGIN -P PASSWORD\n"
+                 "       qor28-sql --create-demo FILE\n";
     return 2;
 }
 
@@ -46,7 +51,8 @@ bool isGoLine(const std::string& line) {
     if (a == std::string::npos) return false;
     std::size_t b = line.find_last_not_of(" \t\r");
     std::string word = line.substr(a, b - a + 1);
-    return word.size() == 2 && (word[0] == 'G' || word[0] == 'g') && (word[1] == 'O' || word[1] == 'o');
+    return word.size() == 2 && (word[0] == 'G' || word[0] == 'g') &&
+           (word[1] == 'O' || word[1] == 'o');
 }
 
 void print(const server::BatchResult& r) {
@@ -71,20 +77,33 @@ void print(const server::BatchResult& r) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    server::qor::install();
+    if (argc == 3 && std::string(argv[1]) == "--create-demo") {
+        try {
+            server::qor::createDemo(argv[2]);
+            return 0;
+        } catch (const server::Error& e) {
+            std::cout << "Msg: " << e.what() << '\n';
+            return 1;
+        }
+    }
     bool create = false;
     std::string file, login, password;
     bool haveLogin = false, havePassword = false;
     for (int i = 1; i < argc; ++i) {
         std::string a = argv[i];
-        if (a == "--create") create = true;
+        if (a == "--create")
+            create = true;
         else if (a == "-U" && i + 1 < argc) {
             login = argv[++i];
             haveLogin = true;
         } else if (a == "-P" && i + 1 < argc) {
             password = argv[++i];
             havePassword = true;
-        } else if (file.empty() && !a.empty() && a[0] != '-') file = a;
-        else return usage();
+        } else if (file.empty() && !a.empty() && a[0] != '-')
+            file = a;
+        else
+            return usage();
     }
     if (file.empty() || !haveLogin || !havePassword) return usage();
     try {

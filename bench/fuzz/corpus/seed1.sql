@@ -1,0 +1,1 @@
+select TOP 1 id_teacher from QORTeacher where id_qor_login = 7

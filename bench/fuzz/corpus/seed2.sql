@@ -1,0 +1,1 @@
+ SELECT [id_vuz_defaults],[id_field] FROM [QOR].[dbo].[VuzDefaults] WHERE id_vuz_defaults IN (28,29)

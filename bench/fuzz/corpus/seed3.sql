@@ -1,0 +1,1 @@
+SELECT p34 +' {'+ CAST(d.kredit as varchar) +'}'as p34 ,d.id_discipline FROM [qor].[dbo].[f_QOR28_disc] d  inner join t dd  on d.a=dd.a

@@ -1,0 +1,1 @@
+ DECLARE @formula VARCHAR(100) SET @formula ='' SELECT @formula = @formula + CASE WHEN @formula = '' THEN '' ELSE '+' END + b  FROM [dbo].[t] WHERE a=1 UPDATE [dbo].[t] SET b = @formula,[d]=Null WHERE a=1

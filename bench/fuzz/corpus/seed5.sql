@@ -1,0 +1,1 @@
+INSERT INTO t (a,b,c) SELECT * FROM (select 9 as a union all select 10) as T2 Cross join (select 1 as b, CONVERT(datetime,'10.12.2026', 104) as c) as T1

@@ -1,0 +1,1 @@
+EXEC LoadModulsInfo  @id_a_year = 3,@id_semester = 21 EXEC p;1 1, 'x', NULL, @o OUTPUT

@@ -1,0 +1,130 @@
+#include "QorFixture.h"
+
+#include <cstdio>
+#include <ctime>
+#include <fstream>
+#include <random>
+
+#include "Contract.h"
+#include "DateTimeText.h"
+#include "Demo.h"
+
+namespace qortest {
+
+std::string getUserCall(const std::string& login, const std::string& digest,
+                        const std::string& newArg) {
+    std::string len = newArg == "NULL" ? "4" : "34";
+    return "EXEC GET_USER '" + login + "'," + "'" + digest + "'," + newArg + ", " + "'QOR 28" +
+           "'" + ", '" + "10.10.5.23" + "', " + "'" + "KAF-IS-03" + "'" + ", '" + login + "'," +
+           "'0'," + "'" + len + "'";
+}
+
+std::string cellText(const server::Value& v) {
+    if (std::holds_alternative<std::monostate>(v)) return "NULL";
+    if (auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
+    if (auto* d = std::get_if<double>(&v)) {
+        char buf[40];
+        std::snprintf(buf, sizeof buf, "%.15g", *d);
+        return buf;
+    }
+    if (auto* t = std::get_if<server::DateTime>(&v)) return server::formatIso(*t);
+    return std::get<std::string>(v);
+}
+
+std::vector<std::string> rowTexts(const server::ResultSet& rs) {
+    std::vector<std::string> out;
+    for (const auto& row : rs.rows) {
+        std::string line;
+        for (std::size_t i = 0; i < row.size(); ++i) {
+            if (i) line += '|';
+            line += cellText(row[i]);
+        }
+        out.push_back(line);
+    }
+    return out;
+}
+
+std::vector<std::string> columnNames(const server::ResultSet& rs) {
+    std::vector<std::string> out;
+    for (const auto& c : rs.columns) out.push_back(c.name);
+    return out;
+}
+
+std::vector<std::string> column(const server::ResultSet& rs, const std::string& name) {
+    std::size_t at = rs.columns.size();
+    for (std::size_t i = 0; i < rs.columns.size(); ++i)
+        if (rs.columns[i].name == name) at = i;
+    if (at == rs.columns.size()) throw std::runtime_error("no column " + name);
+    std::vector<std::string> out;
+    for (const auto& row : rs.rows) out.push_back(cellText(row[at]));
+    return out;
+}
+
+std::string shiftUp(const std::string& s) {
+    std::string out = s;
+    for (char& c : out) c = static_cast<char>(static_cast<unsigned char>(c) + 1);
+    return out;
+}
+
+void DemoTest::SetUp() {
+    server::qor::install();
+    std::random_device rd;
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = std::string(info->test_suite_name()) + "_" + info->name();
+    for (char& c : name)
+        if (c == '/') c = '_';
+    dir_ =
+        std::filesystem::temp_directory_path() / ("qor28_qor_" + name + "_" + std::to_string(rd()));
+    std::filesystem::create_directories(dir_);
+    path_ = (dir_ / "qor.db").string();
+    server::qor::createDemo(path_);
+    ivanova_ = signIn("a.ivanova");
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    year_ = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
+}
+
+void DemoTest::TearDown() {
+    ivanova_.reset();
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::unique_ptr<server::Engine> DemoTest::boot() {
+    std::ifstream in(dir_ / "Data" / "QOR", std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() != 84) throw std::runtime_error("bootstrap file is not 84 bytes");
+    auto value = [&](std::size_t at, std::size_t lengthAt) {
+        std::size_t n = static_cast<unsigned char>(bytes[lengthAt]);
+        return shiftUp(bytes.substr(at, n > 20 ? 20 : n));
+    };
+    // the data source is the file's name, found beside the program
+    std::string source = (dir_ / value(42, 82)).string();
+    return server::Engine::open(source, value(0, 40), value(20, 41));
+}
+
+std::unique_ptr<server::Engine> DemoTest::signIn(const std::string& login) {
+    auto engine = boot();
+    auto r = engine->execute(getUserCall(login, demoDigest));
+    const auto& row = r.resultSets.at(0).rows.at(0);
+    if (!cellText(row[4]).empty()) throw std::runtime_error(cellText(row[4]));
+    return server::Engine::open(path_, shiftUp(cellText(row[0])), shiftUp(cellText(row[1])));
+}
+
+server::ResultSet DemoTest::rows(const std::string& batch) {
+    auto r = ivanova_->execute(batch);
+    if (r.resultSets.empty()) throw std::runtime_error("no result set: " + batch);
+    return r.resultSets.back();
+}
+
+std::string DemoTest::errorOf(server::Engine& engine, const std::string& batch) {
+    try {
+        engine.execute(batch);
+    } catch (const server::Error& e) {
+        return e.what();
+    }
+    return "(no error)";
+}
+
+}  // namespace qortest

@@ -1,0 +1,1 @@
+select * from (select * from (select 1 a) x
