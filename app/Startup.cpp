@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "Contract.h"
 #include "data/TDM_ZOL_3.h"
 #include "sheet/TForm2.h"
 #include "ui/Application.h"
@@ -13,6 +14,9 @@ namespace app {
 int runProgram(int argc, char** argv, const QString& programFolder,
                const std::function<void(sheet::TForm2&)>& afterStart) {
     ui::Application application(argc, argv);
+    // A database file named by the bootstrap file is served in-process with the QOR
+    // contract; an SQL Server brings its own.
+    server::qor::install();
     // A Russian program: dates read the Russian way unless the workstation says otherwise.
     if (QLocale::system().language() == QLocale::C) QLocale::setDefault(QLocale(QLocale::Russian));
     ui::Application::setTitle(QStringLiteral("QOR 28 Электронная Ведомость"));

@@ -20,10 +20,12 @@ void advance(QProgressBar& bar) {
 }
 
 void paintRed(QProgressBar& bar) {
+    // The style sheet paints the chunk whatever the style; the palette says the same to
+    // anything that asks (the style sheet must come first, it resets the palette).
+    bar.setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: rgb(255, 0, 0); }"));
     QPalette palette = bar.palette();
     palette.setColor(QPalette::Highlight, QColor(255, 0, 0));
     bar.setPalette(palette);
-    bar.setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: rgb(255, 0, 0); }"));
     QCoreApplication::processEvents();
 }
 

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -47,6 +48,15 @@ QString firstLocalAddress() {
 
 QString text(const db::Field& f) {
     return QString::fromStdString(f.asString());
+}
+
+// The embedded database beside the program is named by its file name (the bootstrap
+// file holds 20 bytes at most); it is found in the program's folder whatever the
+// current folder is. A name with no such file stays a server's name.
+QString dataSourceIn(const QString& programFolder, const QString& dataSource) {
+    if (dataSource.isEmpty() || !QFileInfo(dataSource).isRelative()) return dataSource;
+    const QString beside = QDir(programFolder).filePath(dataSource);
+    return QFileInfo(beside).isFile() ? QFileInfo(beside).absoluteFilePath() : dataSource;
 }
 
 QString errorText(const std::exception& e) {
@@ -295,6 +305,7 @@ bool TForm8::SignIn(db::Connection& connection, const QString& newPassword) {
     BootstrapFile boot;
     try {
         boot = BootstrapFile::read(BootstrapFile::pathIn(programFolder_));
+        boot.dataSource = dataSourceIn(programFolder_, boot.dataSource);
     } catch (const std::exception& e) {
         ui::MessageService::showMessage(errorText(e));
         return false;
