@@ -11,6 +11,7 @@
 #include "app/Startup.h"
 #include "sheet/TForm2.h"
 #include "signin/TForm8.h"
+#include "ui/MessageService.h"
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -20,6 +21,12 @@ int main(int argc, char** argv) {
     const QString file = QString::fromLocal8Bit(argv[1]);
     const QString login = QString::fromLocal8Bit(argv[2]);
     const QString password = QString::fromLocal8Bit(argv[3]);
+    // Nobody is there to press a message box's button: report it and go on.
+    ui::MessageService::setResponder([](const ui::Message& m) {
+        std::fprintf(stderr, "qor28-screenshot: %s: %s\n", qPrintable(m.caption),
+                     qPrintable(m.text));
+        return QMessageBox::Ok;
+    });
     signin::TForm8::shownHook() = [&](signin::TForm8& form) {
         QTimer::singleShot(300, &form, [&form, &login, &password] {
             form.Login_Edit->setText(login);
