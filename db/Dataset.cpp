@@ -120,7 +120,7 @@ Field& Dataset::field(int index) const {
 Field* Dataset::findField(const std::string& name) const {
     std::string wanted = foldCase(name);
     for (const auto& f : fields_)
-        if (foldCase(f->name()) == wanted) return f.get();
+        if (f->folded_ == wanted) return f.get();
     return nullptr;
 }
 
@@ -149,9 +149,9 @@ void Dataset::buildFields(const std::vector<Column>& columns) {
     if (!declaredData) {
         std::vector<std::unique_ptr<Field>> all;
         for (std::size_t c = 0; c < columns.size(); ++c) {
-            if (std::any_of(fields_.begin(), fields_.end(), [&](const auto& f) {
-                    return foldCase(f->name()) == foldCase(columns[c].name);
-                }))
+            std::string folded = foldCase(columns[c].name);
+            if (std::any_of(fields_.begin(), fields_.end(),
+                            [&](const auto& f) { return f->folded_ == folded; }))
                 continue;  // a declared lookup or calculated field of that name wins
             all.push_back(std::unique_ptr<Field>(new Field(this, columns[c].name, FieldKind::Data,
                                                            columns[c].type, columns[c].size)));
@@ -169,9 +169,7 @@ void Dataset::buildFields(const std::vector<Column>& columns) {
     }
     for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->index_ = static_cast<int>(i);
     for (auto& f : fields_)
-        if (f->kind() == FieldKind::Lookup) {
-            field(f->keyField());  // the key must be a field of this dataset
-        }
+        if (f->kind() == FieldKind::Lookup) f->keyIndex_ = field(f->keyField()).index();
 }
 
 void Dataset::dropFields() {
@@ -188,8 +186,7 @@ void Dataset::calculate(std::vector<Value>& values) {
     bool any = false;
     for (const auto& f : fields_) {
         if (f->kind() == FieldKind::Lookup) {
-            const Field& key = field(f->keyField());
-            const Value& k = values[u(key.index())];
+            const Value& k = values[u(f->keyIndex_)];
             Dataset& source = *f->lookupDataset();
             values[u(f->index())] =
                 isNull(k) || !source.active()

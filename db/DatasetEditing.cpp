@@ -208,8 +208,7 @@ void Dataset::deleteRecord() {
         if (at < pos_) --pos_;
     }
     pos_ = std::clamp(pos_, 0, std::max(0, recordCount() - 1));
-    eof_ = view_.empty() || pos_ >= recordCount() - 1 ? view_.empty() : false;
-    bof_ = view_.empty();
+    eof_ = bof_ = view_.empty();
     notifyDataset();
     if (afterDelete) afterDelete(*this);
 }

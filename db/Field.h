@@ -55,15 +55,22 @@ class Field {
   private:
     friend class Dataset;
     Field(Dataset* dataset, std::string name, FieldKind kind, Type type, int size)
-        : dataset_(dataset), name_(std::move(name)), kind_(kind), type_(type), size_(size) {}
+        : dataset_(dataset),
+          name_(std::move(name)),
+          folded_(foldCase(name_)),
+          kind_(kind),
+          type_(type),
+          size_(size) {}
 
     Dataset* dataset_;
     std::string name_;
+    std::string folded_;  // the name without case, for finding it
     FieldKind kind_;
     Type type_;
     int size_;
     int index_ = -1;
-    int column_ = -1;  // result column of a data field
+    int column_ = -1;    // result column of a data field
+    int keyIndex_ = -1;  // this dataset's key field of a lookup field
     bool readOnly_ = false;
     bool persistent_ = false;  // declared by the program, kept across close and open
     std::string origin_;

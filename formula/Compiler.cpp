@@ -433,9 +433,16 @@ class Compiler {
 
     // The first form of `list` that the range takes; kFormCount when none.
     Form firstOf(const Form* list, std::size_t n, int b, int e) {
+        // Most operands are plain variables or numbers, and every list tries those
+        // first: answer them before looking at the other forms at all.
+        std::size_t i = 0;
+        for (; i < n && (list[i] == fVariable || list[i] == fNumber); ++i)
+            if (list[i] == fVariable ? variable(b, e) != nullptr : number(b, e, nullptr))
+                return list[i];
+        if (i == n) return kFormCount;
         const std::uint16_t m = candidates(b, e);
         if (!m) return kFormCount;
-        for (std::size_t i = 0; i < n; ++i)
+        for (; i < n; ++i)
             if ((m & (1u << list[i])) && resolve(list[i], b, e)) return list[i];
         return kFormCount;
     }

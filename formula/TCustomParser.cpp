@@ -49,8 +49,20 @@ double* TCustomParser::ownCell(char letter) {
 }
 
 double* TCustomParser::SetVariable(std::string_view name, long double value) {
+    RecentName* recent = nullptr;
+    std::uint64_t key = 0;
+    if (!name.empty() && name.size() <= 8) {
+        for (std::size_t i = 0; i < name.size(); ++i)
+            key |= std::uint64_t(static_cast<unsigned char>(upperAscii(name[i]))) << (8 * i);
+        recent = &recent_[(key * 0x9E3779B97F4A7C15ull) >> 58];
+        if (recent->cell && recent->key == key && recent->length == name.size()) {
+            *recent->cell = static_cast<double>(value);
+            return recent->cell;
+        }
+    }
     if (double* const* found = variables_.find(name)) {
         **found = static_cast<double>(value);
+        if (recent) *recent = RecentName{key, name.size(), *found};
         return *found;
     }
     const std::string upper = upperAscii(name);

@@ -4,6 +4,8 @@
 // current values, assign a formula text to Expression (which compiles it) and read
 // Value (which evaluates it with the variables' current values).
 
+#include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -77,6 +79,14 @@ class TCustomParser {
     FunctionTable functions2_;
     // Cells of variables registered by name; each lives until the parser is destroyed.
     std::vector<std::unique_ptr<double>> allocated_;
+    // The callers set the same fourteen marks for every row of a sheet, so short
+    // names are remembered by their upper-cased bytes: a hit skips the table.
+    struct RecentName {
+        std::uint64_t key = 0;
+        std::size_t length = 0;
+        double* cell = nullptr;
+    };
+    std::array<RecentName, 64> recent_{};
 };
 
 }  // namespace formula

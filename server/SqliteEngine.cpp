@@ -1068,9 +1068,17 @@ void SqliteEngine::runOp(const Op& op, Frame& frame) {
             endWrite(true);
             schema_.clear();
             cache_.clear();
-            for (auto& [sql, stmt] : statements_) sqlite3_finalize(stmt);
-            statements_.clear();
-            statementBusy_.clear();
+            // prepared statements would re-prepare themselves; dropping the idle ones frees
+            // what the old schema needed (a statement still stepping stays)
+            for (auto it = statements_.begin(); it != statements_.end();) {
+                if (statementBusy_[it->first]) {
+                    ++it;
+                    continue;
+                }
+                sqlite3_finalize(it->second);
+                statementBusy_.erase(it->first);
+                it = statements_.erase(it);
+            }
             break;
         case Op::Kind::Begin:
             if (explicitTransactions_ == 0 && writeDepth_ == 0)

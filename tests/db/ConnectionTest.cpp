@@ -57,6 +57,7 @@ TEST(ConnectionString, DataSourceChoosesTheBackend) {
          "DATABASE=QOR;UID=u;PWD={p w}",
          ""},
         {"odbc:DSN=x;UID=a", "DSN=x;UID=a", ""},
+        {"qor28 test dsn", "DSN={qor28 test dsn};DATABASE=QOR;UID=u;PWD={p w}", ""},
         {"file:" + file, "", file},
         {file, "", file},
         {"FILE:/no/such/file.db", "", "/no/such/file.db"},
@@ -98,6 +99,21 @@ TEST(ConnectionErrors, OpeningWithoutAUsableSourceFailsWithAMessage) {
         std::string text = e.what();
         EXPECT_EQ(text.find('['), std::string::npos) << text;
         EXPECT_NE(text.find("No Such Driver"), std::string::npos) << text;
+    }
+    EXPECT_FALSE(conn.isOpen());
+}
+
+TEST(ConnectionErrors, UnreachableSqlServerFailsWithTheDriversTextAlone) {
+    // The path a real installation takes: FreeTDS to a host and port where nobody listens.
+    db::Connection conn;
+    try {
+        conn.open(
+            "Provider=SQLOLEDB.1;Password=x;User ID=sa;Initial Catalog=QOR;"
+            "Data Source=127.0.0.1,1");
+        FAIL() << "connected to a closed port";
+    } catch (const db::Error& e) {
+        EXPECT_STREQ(e.what(),
+                     "Unable to connect: Adaptive Server is unavailable or does not exist");
     }
     EXPECT_FALSE(conn.isOpen());
 }

@@ -116,6 +116,19 @@ TEST_P(DatasetEdit, BeforePostThatCancelsRestoresTheRowAndWritesNothing) {
     EXPECT_EQ(markOf(1), Value(10.5));
 }
 
+TEST_P(DatasetEdit, ValuesSetBeforePostAreWrittenWithTheRow) {
+    marks.beforePost = [](db::Dataset& ds) {
+        ds.field("note").setValue(text("stamped"));
+        ds.field("p36").setValue(Value(db::makeDateTime(2025, 6, 30)));
+    };
+    marks.edit();
+    marks.field("m2").setValue(Value(3.0));
+    marks.post();
+    EXPECT_EQ(markOf(1, "note"), text("stamped"));
+    EXPECT_EQ(markOf(1, "m2"), Value(3.0));
+    EXPECT_EQ(marks.field("p36").asString(), "30.06.2025");
+}
+
 TEST_P(DatasetEdit, WriteBackSendsOnlyTheChangedFields) {
     // Someone else changes m2 of the first row; our change of m1 must not undo theirs.
     behindTheBack("UPDATE mark SET m2 = 99 WHERE id_student = 1");

@@ -12,6 +12,7 @@ namespace dbtest {
 namespace {
 
 constexpr const char* kSqliteOdbcDriver = "/usr/lib/x86_64-linux-gnu/odbc/libsqlite3odbc.so";
+constexpr const char* kFreeTdsDriver = "/usr/lib/x86_64-linux-gnu/odbc/libtdsodbc.so";
 
 // unixODBC reads its driver list from $ODBCSYSINI/$ODBCINSTINI: point it at a private
 // file naming the SQLite driver, before any test touches the driver manager.
@@ -22,8 +23,9 @@ class OdbcEnvironment : public testing::Environment {
             std::filesystem::temp_directory_path() / ("qor28-odbc-" + std::to_string(::getpid()));
         std::filesystem::create_directories(dir_);
         std::ofstream(dir_ / "odbcinst.ini") << "[QOR28 SQLite]\nDescription=SQLite for tests\n"
-                                             << "Driver=" << kSqliteOdbcDriver << "\n";
-        std::ofstream(dir_ / "odbc.ini") << "";
+                                             << "Driver=" << kSqliteOdbcDriver << "\n"
+                                             << "[FreeTDS]\nDriver=" << kFreeTdsDriver << "\n";
+        std::ofstream(dir_ / "odbc.ini") << "[QOR28 Test DSN]\nDriver=QOR28 SQLite\n";
         ::setenv("ODBCSYSINI", dir_.c_str(), 1);
         ::setenv("ODBCINSTINI", "odbcinst.ini", 1);
         ::setenv("ODBCINI", (dir_ / "odbc.ini").c_str(), 1);

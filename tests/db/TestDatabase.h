@@ -16,6 +16,9 @@ namespace dbtest {
 
 enum class BackendKind { Odbc, Embedded };
 
+// The ODBC data source the tests' private odbc.ini configures.
+inline constexpr const char* kTestDsn = "QOR28 Test DSN";
+
 // The backends this build can test.
 std::vector<BackendKind> backends();
 std::string backendName(const testing::TestParamInfo<BackendKind>& info);
