@@ -172,7 +172,9 @@ BENCHMARK(FetchWideRawSqlite)->Unit(benchmark::kMicrosecond);
 // One write-back UPDATE as the dataset layer sends it: changed column, key, old value.
 void UpdateWriteBack(benchmark::State& state) {
     auto& engine = *database().engine;
-    double current = 1.0;  // m2 of every row starts at 1
+    // the value the row holds now: the benchmark runs this function several times
+    auto now = engine.execute("SELECT m2 FROM mark_mag WHERE id_mark_mag = 1000");
+    double current = std::get<double>(now.resultSets[0].rows[0][0]);
     for (auto _ : state) {
         double next = 1.0 - current;
         auto r = engine.execute("UPDATE mark_mag SET m2 = ? WHERE id_mark_mag = ? AND m2 = ?",

@@ -118,6 +118,16 @@ struct ColumnDef {
     ExprPtr defaultValue;
     std::string references;  // table name of a REFERENCES clause
     std::string referencesColumn;
+    ExprPtr check;  // CHECK (expr)
+};
+
+// A table-level constraint of CREATE TABLE other than PRIMARY KEY.
+struct TableConstraint {
+    enum class Kind { Unique, ForeignKey, Check } kind = Kind::Unique;
+    std::vector<std::string> columns;
+    std::string references;
+    std::vector<std::string> referencesColumns;
+    ExprPtr check;
 };
 
 struct ProcArg {
@@ -191,7 +201,8 @@ struct Statement {
     // CreateTable
     std::vector<ColumnDef> columnDefs;
     std::vector<std::string> primaryKey;  // table-level PRIMARY KEY (cols)
-    bool unique = false;                  // CreateIndex
+    std::vector<TableConstraint> constraints;
+    bool unique = false;  // CreateIndex
     std::string indexName;
     std::string dropKind;  // "TABLE", "VIEW", "INDEX", "PROCEDURE"
     bool ifExists = false;

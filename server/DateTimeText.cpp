@@ -1,5 +1,6 @@
 #include "DateTimeText.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -108,7 +109,13 @@ std::string_view trim(std::string_view s) {
 
 }  // namespace
 
+// Days from 1900-01-01 of 0001-01-01 and of 9999-12-31: a date-time outside them (a
+// client may bind any number) is clamped, so that the civil arithmetic cannot overflow.
+constexpr std::int64_t minDay = -693'595;
+constexpr std::int64_t maxDay = 2'958'463;
+
 CivilTime toCivil(DateTime t) {
+    t.msecs = std::clamp(t.msecs, minDay * msPerDay, maxDay * msPerDay + msPerDay - 1);
     std::int64_t days = t.msecs >= 0 ? t.msecs / msPerDay : -((-t.msecs + msPerDay - 1) / msPerDay);
     std::int64_t rest = t.msecs - days * msPerDay;
     CivilTime c;
@@ -305,6 +312,8 @@ DateTime localNow() {
 }
 
 DateTime fromDays(double days) {
+    if (!(days > static_cast<double>(minDay) && days < static_cast<double>(maxDay + 1)))
+        return DateTime{days > 0 ? maxDay * msPerDay : minDay * msPerDay};
     return DateTime{static_cast<std::int64_t>(std::llround(days * static_cast<double>(msPerDay)))};
 }
 

@@ -1046,12 +1046,36 @@ class ParserImpl {
                 if (accept("PRIMARY")) {
                     expect("KEY");
                     accept("CLUSTERED") || accept("NONCLUSTERED");
+                    st.primaryKey = parseNameList();
+                    continue;
+                }
+                if (accept("UNIQUE")) {
+                    accept("CLUSTERED") || accept("NONCLUSTERED");
+                    TableConstraint c;
+                    c.kind = TableConstraint::Kind::Unique;
+                    c.columns = parseNameList();
+                    st.constraints.push_back(std::move(c));
+                    continue;
+                }
+                if (accept("FOREIGN")) {
+                    expect("KEY");
+                    TableConstraint c;
+                    c.kind = TableConstraint::Kind::ForeignKey;
+                    c.columns = parseNameList();
+                    expect("REFERENCES");
+                    std::string written;
+                    parseObjectName(c.references, written);
+                    if (peek().isSymbol("(")) c.referencesColumns = parseNameList();
+                    st.constraints.push_back(std::move(c));
+                    continue;
+                }
+                if (accept("CHECK")) {
+                    TableConstraint c;
+                    c.kind = TableConstraint::Kind::Check;
                     expectSymbol("(");
-                    do {
-                        st.primaryKey.push_back(expectName());
-                        accept("ASC") || accept("DESC");
-                    } while (acceptSymbol(","));
+                    c.check = parseExpr();
                     expectSymbol(")");
+                    st.constraints.push_back(std::move(c));
                     continue;
                 }
                 ColumnDef col;
@@ -1088,6 +1112,10 @@ class ParserImpl {
                             col.referencesColumn = expectName();
                             expectSymbol(")");
                         }
+                    } else if (accept("CHECK")) {
+                        expectSymbol("(");
+                        col.check = parseExpr();
+                        expectSymbol(")");
                     } else if (accept("COLLATE")) {
                         expectName();
                     } else {
@@ -1123,6 +1151,18 @@ class ParserImpl {
             return;
         }
         fail();
+    }
+
+    // ( name [ASC|DESC], ... )
+    std::vector<std::string> parseNameList() {
+        std::vector<std::string> names;
+        expectSymbol("(");
+        do {
+            names.push_back(expectName());
+            accept("ASC") || accept("DESC");
+        } while (acceptSymbol(","));
+        expectSymbol(")");
+        return names;
     }
 
     void parseDrop(Statement& st) {

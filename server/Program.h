@@ -14,6 +14,15 @@
 
 namespace server {
 
+// A column of a table or view, as the printer knows it from the schema.
+struct ColumnInfo {
+    std::string name;
+    Type type = Type::Null;
+    int size = 0;
+    std::string declared;   // the declared type's name, upper case (DATE, DATETIME, INT, ...)
+    bool identity = false;  // INTEGER PRIMARY KEY: filled by the server on insert
+};
+
 // What one `?` of a printed SQLite text binds.
 struct Binding {
     enum class Kind { Param, Variable, RowValue } kind = Kind::Param;
@@ -105,7 +114,10 @@ struct Op {
     std::string optionValue;
 
     bool schemaChange = false;  // Ddl: the cache of translations is dropped afterwards
-    std::vector<Op> children;   // If: then[, else]; Block: statements
+    // CREATE VIEW / DROP VIEW: the view and, when created, its column types
+    std::string viewName;
+    std::vector<ColumnInfo> viewColumns;
+    std::vector<Op> children;  // If: then[, else]; Block: statements
     bool hasElse = false;
 };
 

@@ -691,10 +691,18 @@ Value convertValue(const Value& v, const std::string& typeName, int length, int 
         }
         case Type::DateTime: {
             DateTime t{};
+            // a number is days since 1900-01-01; datetime reaches from 1753 to 9999
+            auto days = [](double d) {
+                if (!(d >= -53690.0 && d < 2958464.0))
+                    throw Error(
+                        "Arithmetic overflow error converting expression to data type "
+                        "datetime.");
+                return fromDays(d);
+            };
             if (auto* i = std::get_if<std::int64_t>(&v))
-                t = fromDays(static_cast<double>(*i));
+                t = days(static_cast<double>(*i));
             else if (auto* d = std::get_if<double>(&v))
-                t = fromDays(*d);
+                t = days(*d);
             else if (auto* dt = std::get_if<DateTime>(&v))
                 t = *dt;
             else {

@@ -487,6 +487,25 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
                 pk.push_back(pkIndex);
                 info.columns.push_back(c);
             }
+            // a view's expression columns: the types the server noted when it was created
+            if (info.isView) {
+                sqlite3_stmt* types = nullptr;
+                if (sqlite3_prepare_v2(db_,
+                                       "SELECT position, type, size FROM qor_view_columns WHERE "
+                                       "lower(view) = lower(?1)",
+                                       -1, &types, nullptr) == SQLITE_OK) {
+                    std::string n(name);
+                    sqlite3_bind_text(types, 1, n.c_str(), -1, SQLITE_TRANSIENT);
+                    while (sqlite3_step(types) == SQLITE_ROW) {
+                        auto at = static_cast<std::size_t>(sqlite3_column_int64(types, 0));
+                        if (at < info.columns.size() && info.columns[at].type == Type::Null) {
+                            info.columns[at].type = static_cast<Type>(sqlite3_column_int(types, 1));
+                            info.columns[at].size = sqlite3_column_int(types, 2);
+                        }
+                    }
+                }
+                sqlite3_finalize(types);
+            }
             // only a single INTEGER PRIMARY KEY is SQLite's row id and filled by the server
             int pkCount =
                 static_cast<int>(std::count_if(pk.begin(), pk.end(), [](int p) { return p > 0; }));
@@ -517,6 +536,36 @@ bool SqliteEngine::isView(std::string_view name) {
 }
 bool SqliteEngine::isTableFunction(std::string_view name) {
     return findTable(name, true) != nullptr;
+}
+
+void SqliteEngine::saveViewColumns(const Op& op) {
+    exec(
+        "CREATE TABLE IF NOT EXISTS qor_view_columns (view TEXT, position INTEGER, name TEXT, "
+        "type INTEGER, size INTEGER)");
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db_, "DELETE FROM qor_view_columns WHERE lower(view) = lower(?1)", -1,
+                           &stmt, nullptr) != SQLITE_OK)
+        raise(0);
+    sqlite3_bind_text(stmt, 1, op.viewName.c_str(), -1, SQLITE_TRANSIENT);
+    sqlite3_step(stmt);
+    sqlite3_finalize(stmt);
+    if (sqlite3_prepare_v2(db_, "INSERT INTO qor_view_columns VALUES (?1, ?2, ?3, ?4, ?5)", -1,
+                           &stmt, nullptr) != SQLITE_OK)
+        raise(0);
+    for (std::size_t i = 0; i < op.viewColumns.size(); ++i) {
+        const ColumnInfo& c = op.viewColumns[i];
+        sqlite3_bind_text(stmt, 1, op.viewName.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int64(stmt, 2, static_cast<sqlite3_int64>(i));
+        sqlite3_bind_text(stmt, 3, c.name.c_str(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_int(stmt, 4, static_cast<int>(c.type));
+        sqlite3_bind_int(stmt, 5, c.size);
+        if (sqlite3_step(stmt) != SQLITE_DONE) {
+            sqlite3_finalize(stmt);
+            raise(0);
+        }
+        sqlite3_reset(stmt);
+    }
+    sqlite3_finalize(stmt);
 }
 
 // ---- translation cache ----------------------------------------------------------
@@ -1060,6 +1109,7 @@ void SqliteEngine::runOp(const Op& op, Frame& frame) {
             beginWrite();
             try {
                 exec(op.sql.text);
+                if (!op.viewName.empty()) saveViewColumns(op);
             } catch (...) {
                 endWrite(false);
                 schema_.clear();
@@ -1179,10 +1229,12 @@ BatchResult SqliteEngine::execute(std::string_view batch, std::span<const Value>
     } catch (...) {
         --nesting_;
         hasDeadline_ = false;
-        // an error ends an open explicit transaction, as XACT_ABORT would
-        if (explicitTransactions_ > 0 && writeDepth_ == 0) {
-            sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
+        // as in SQL Server without XACT_ABORT, a failed statement is undone alone and an
+        // open transaction stays open; only when SQLite itself ended it (an interrupted
+        // write) does the count follow
+        if (sqlite3_get_autocommit(db_)) {
             explicitTransactions_ = 0;
+            writeDepth_ = 0;
         }
         throw;
     }

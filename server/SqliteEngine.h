@@ -104,6 +104,7 @@ class SqliteEngine final : public Engine, private SchemaSource {
     void assign(Frame& frame, const std::string& name, const std::string& op, Value value);
     Value convertTo(const Value& v, const ast::TypeName& type);
 
+    void saveViewColumns(const Op& op);
     void checkDeadline();
     [[noreturn]] void raise(int code);
 

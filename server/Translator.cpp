@@ -95,6 +95,8 @@ class Printer {
     int tempCounter_ = 0;
     // fold mode: column references become row values
     const std::map<std::string, int>* rowColumns_ = nullptr;
+    int analysing_ = 0;  // inside selectColumns: types only, no SQL
+    std::map<const Select*, std::vector<ColumnInfo>> columnsMemo_;
 
     [[noreturn]] static void syntax(std::string_view near) {
         throw Error("Incorrect syntax near '" + std::string(near) + "'.");
@@ -170,6 +172,9 @@ class Printer {
                         "Create View or Function failed because no column name was "
                         "specified for a parameter or variable.");
                 op.sql.text = "CREATE VIEW " + Translator::quoteName(st.table) + " AS " + body;
+                // SQLite knows no type for a view's expression columns: the server keeps them
+                op.viewName = st.table;
+                op.viewColumns = selectColumns(*st.select);
                 break;
             }
             case Statement::Kind::CreateIndex: {
@@ -188,6 +193,7 @@ class Printer {
                 op.schemaChange = true;
                 op.sql.text = "DROP " + st.dropKind + (st.ifExists ? " IF EXISTS " : " ") +
                               Translator::quoteName(st.table);
+                if (st.dropKind == "VIEW") op.viewName = st.table;
                 break;
             case Statement::Kind::Begin:
                 op.kind = Op::Kind::Begin;
@@ -523,6 +529,29 @@ class Printer {
                     e += " AS " + Translator::quoteName("_c" + std::to_string(i));
             }
             text += (i ? ", " : "") + e;
+            if (hints && hint.star) {
+                // a star over tables whose columns are all known is typed column by column
+                // (views' expression columns have no declared type SQLite could report)
+                std::vector<ColumnHint> expanded;
+                bool known = true;
+                for (const auto& entry : scopes_.back()) {
+                    if (!item.expr->names.empty()) {
+                        std::string q = lower(item.expr->names.back());
+                        if (entry.alias != q && !(entry.alias.empty() && entry.name == q)) continue;
+                    }
+                    if (!entry.known) known = false;
+                    for (const auto& c : entry.columns) {
+                        ColumnHint h;
+                        h.type = c.type;
+                        h.size = c.size;
+                        expanded.push_back(h);
+                    }
+                }
+                if (known && !expanded.empty()) {
+                    hints->insert(hints->end(), expanded.begin(), expanded.end());
+                    continue;
+                }
+            }
             if (hints) hints->push_back(hint);
         }
         text += from;
@@ -538,6 +567,11 @@ class Printer {
 
     // Result column types of a select, for a derived table's scope entry.
     std::vector<ColumnInfo> selectColumns(const Select& sel) {
+        // remembered per node: nested derived tables would otherwise be analysed once per
+        // level above them, exponentially
+        auto memo = columnsMemo_.find(&sel);
+        if (memo != columnsMemo_.end()) return memo->second;
+        ++analysing_;
         std::vector<ColumnInfo> cols;
         const Select* s = &sel;
         while (s->cores[0].parenthesized) s = s->cores[0].parenthesized.get();
@@ -575,6 +609,8 @@ class Printer {
         if (op_) op_->materialize = savedMat;
         cur_ = saved;
         scopes_.pop_back();
+        --analysing_;
+        columnsMemo_.emplace(&sel, cols);
         return cols;
     }
 
@@ -588,7 +624,7 @@ class Printer {
                                     : ref.joinType == "INNER" ? " INNER JOIN "
                                                               : " " + ref.joinType + " JOIN ") +
                                    right;
-                if (ref.on) text += " ON " + expr(*ref.on);
+                if (ref.on && !analysing_) text += " ON " + expr(*ref.on);
                 return "(" + text + ")";
             }
             case TableRef::Kind::Subquery: {
@@ -596,8 +632,10 @@ class Printer {
                 entry.alias = lower(ref.alias);
                 entry.known = true;
                 entry.columns = selectColumns(*ref.select);
-                std::string text =
-                    "(" + select(*ref.select, nullptr) + ") AS " + Translator::quoteName(ref.alias);
+                std::string text;
+                if (!analysing_)
+                    text = "(" + select(*ref.select, nullptr) + ") AS " +
+                           Translator::quoteName(ref.alias);
                 scopes_.back().push_back(std::move(entry));
                 return text;
             }
@@ -618,7 +656,8 @@ class Printer {
             m.tempName = "qor_tf_" + std::to_string(++tempCounter_);
             m.object = key;
             m.isFunction = isFunction;
-            for (const auto& a : ref.args) m.args.push_back(scalar(*a));
+            if (!analysing_)
+                for (const auto& a : ref.args) m.args.push_back(scalar(*a));
             text = "temp." + Translator::quoteName(m.tempName);
             if (op_) op_->materialize.push_back(std::move(m));
             text += " AS " + Translator::quoteName(ref.alias.empty() ? ref.name : ref.alias);
@@ -1410,17 +1449,41 @@ class Printer {
         }
     }
 
+    // A CHECK expression over the new table's own columns, without parameters.
+    std::string constraintExpr(const Expr& e, const Statement& st) {
+        Sql scratch;
+        Sql* saved = cur_;
+        cur_ = &scratch;
+        scopes_.emplace_back();
+        ScopeEntry entry;
+        entry.name = lower(st.table);
+        entry.known = true;
+        for (const auto& c : st.columnDefs)
+            entry.columns.push_back(
+                ColumnInfo{c.name, categoryOf(c.type), textSize(c.type), c.type.name, false});
+        scopes_.back().push_back(std::move(entry));
+        std::string text = expr(e);
+        scopes_.pop_back();
+        cur_ = saved;
+        if (!scratch.bindings.empty()) syntax("CHECK");
+        return text;
+    }
+
     std::string createTable(const Statement& st) {
         std::string text = "CREATE TABLE " + Translator::quoteName(st.table) + " (";
         bool first = true;
+        bool identityKey = false;  // the table-level key is the IDENTITY column, printed there
         for (const auto& c : st.columnDefs) {
             text += first ? "" : ", ";
             first = false;
             text += Translator::quoteName(c.name) + " ";
             Type cat = categoryOf(c.type);
             bool pk = c.primaryKey || (c.identity && st.primaryKey.empty());
-            if (c.identity && cat == Type::Integer) {
+            bool tableKeyIsThis =
+                st.primaryKey.size() == 1 && lower(st.primaryKey[0]) == lower(c.name);
+            if (c.identity && cat == Type::Integer && (st.primaryKey.empty() || tableKeyIsThis)) {
                 text += "INTEGER PRIMARY KEY AUTOINCREMENT";
+                identityKey = tableKeyIsThis;
             } else if (pk && cat == Type::Integer && st.primaryKey.empty()) {
                 // SQLite's row id: key lookups by the fastest path, SCOPE_IDENTITY() gives it
                 text += "INTEGER PRIMARY KEY";
@@ -1452,17 +1515,34 @@ class Printer {
                 text += " DEFAULT (" + d + ")";
             }
             if (cat == Type::Text) text += " COLLATE tsql_ci";
+            if (c.check) text += " CHECK (" + constraintExpr(*c.check, st) + ")";
             if (!c.references.empty()) {
                 text += " REFERENCES " + Translator::quoteName(c.references);
                 if (!c.referencesColumn.empty())
                     text += "(" + Translator::quoteName(c.referencesColumn) + ")";
             }
         }
-        if (!st.primaryKey.empty()) {
-            text += ", PRIMARY KEY (";
-            for (std::size_t i = 0; i < st.primaryKey.size(); ++i)
-                text += (i ? ", " : "") + Translator::quoteName(st.primaryKey[i]);
-            text += ")";
+        auto names = [](const std::vector<std::string>& list) {
+            std::string out = "(";
+            for (std::size_t i = 0; i < list.size(); ++i)
+                out += (i ? ", " : "") + Translator::quoteName(list[i]);
+            return out + ")";
+        };
+        if (!st.primaryKey.empty() && !identityKey) text += ", PRIMARY KEY " + names(st.primaryKey);
+        for (const auto& c : st.constraints) {
+            switch (c.kind) {
+                case TableConstraint::Kind::Unique:
+                    text += ", UNIQUE " + names(c.columns);
+                    break;
+                case TableConstraint::Kind::ForeignKey:
+                    text += ", FOREIGN KEY " + names(c.columns) + " REFERENCES " +
+                            Translator::quoteName(c.references);
+                    if (!c.referencesColumns.empty()) text += names(c.referencesColumns);
+                    break;
+                case TableConstraint::Kind::Check:
+                    text += ", CHECK (" + constraintExpr(*c.check, st) + ")";
+                    break;
+            }
         }
         return text + ")";
     }

@@ -17,14 +17,6 @@ namespace server {
 
 class Registry;
 
-struct ColumnInfo {
-    std::string name;
-    Type type = Type::Null;
-    int size = 0;
-    std::string declared;   // the declared type's name, upper case (DATE, DATETIME, INT, ...)
-    bool identity = false;  // INTEGER PRIMARY KEY: filled by the server on insert
-};
-
 struct TableInfo {
     bool exists = false;
     bool isView = false;

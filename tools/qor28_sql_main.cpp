@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BatchScript.h"
 #include "Contract.h"
 #include "DateTimeText.h"
 #include "Demo.h"
@@ -44,15 +45,6 @@ std::string cell(const server::Value& v) {
     for (char& c : s)
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
     return s;
-}
-
-bool isGoLine(const std::string& line) {
-    std::size_t a = line.find_first_not_of(" \t\r");
-    if (a == std::string::npos) return false;
-    std::size_t b = line.find_last_not_of(" \t\r");
-    std::string word = line.substr(a, b - a + 1);
-    return word.size() == 2 && (word[0] == 'G' || word[0] == 'g') &&
-           (word[1] == 'O' || word[1] == 'o');
 }
 
 void print(const server::BatchResult& r) {
@@ -122,33 +114,29 @@ int main(int argc, char** argv) {
         std::cout << "Msg: " << e.what() << '\n';
         return 1;
     }
+    // batches run as they arrive, so a long script shows its results as it goes
     bool failed = false;
     std::string batch, line;
-    bool any = false;
     auto run = [&] {
-        if (batch.find_first_not_of(" \t\r\n") == std::string::npos) {
-            batch.clear();
-            return;
+        if (batch.find_first_not_of(" \t\r\n") != std::string::npos) {
+            try {
+                print(engine->execute(batch));
+            } catch (const server::Error& e) {
+                std::cout << "Msg: " << e.what() << '\n';
+                failed = true;
+            }
+            std::cout.flush();
         }
-        try {
-            print(engine->execute(batch));
-        } catch (const server::Error& e) {
-            std::cout << "Msg: " << e.what() << '\n';
-            failed = true;
-        }
-        std::cout.flush();
         batch.clear();
     };
     while (std::getline(std::cin, line)) {
-        any = true;
-        if (isGoLine(line)) {
+        if (server::BatchScript::isSeparator(line)) {
             run();
             continue;
         }
         batch += line;
         batch += '\n';
     }
-    (void)any;
     run();
     return failed ? 1 : 0;
 }

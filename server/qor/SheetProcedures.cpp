@@ -241,9 +241,11 @@ void insertIntoSortMarkMag(ProcedureContext& ctx) {
     std::int64_t inserted = 0;
     for (std::size_t n = 0; n < plan.size(); ++n) {
         const PlanRow& p = plan[n];
-        const Value rule = isNull(ctx.arg("@id_ebe_var"))
+        // a rule number below 1 names no rule: the plan's own applies
+        const Value& given = ctx.arg("@id_ebe_var");
+        const Value rule = isNull(given) || asInt(given) <= 0
                                ? (p.hasRule ? Value{p.rule} : Value{std::monostate{}})
-                               : ctx.arg("@id_ebe_var");
+                               : given;
         // marks copied from the ordinary sheet into a re-examination sheet
         std::string marks;
         for (int m = 0; m < 14; ++m) {

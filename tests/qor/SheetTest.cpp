@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 
 #include "QorFixture.h"
 
@@ -230,6 +231,15 @@ TEST_F(DemoTest, PreparingASheetCreatesOnlyTheMissingRows) {
     EXPECT_EQ(stream(-1), 47u);
     EXPECT_EQ(stream(1), 23u);
     EXPECT_EQ(stream(2), 24u);
+    // stream 102 has one plan row: the other department's students are listed under it
+    EXPECT_EQ(ivanova_
+                  ->execute("EXEC InsertInto_SORT_MARK_MAG 0,1,7,6,1,1,102,1," +
+                            std::to_string(year_) + ",1,-1,3")
+                  .rowsAffected,
+              46);
+    EXPECT_EQ(
+        value(*ivanova_, "SELECT COUNT(DISTINCT id_rrnk_all) FROM mark_mag WHERE subgroup = 102"),
+        "1");
     // only the sheet's own teacher prepares it
     EXPECT_EQ(errorOf(*signIn("b.sultanov"), call),
               "Ведомость готовит только преподаватель, за которым закреплена нагрузка.");
@@ -335,7 +345,8 @@ TEST_F(DemoTest, NewRuleForTheStreamWithoutOne) {
 }
 
 TEST(Shell, CreateDemoWritesTheDatabaseAndItsBootstrapFile) {
-    auto dir = std::filesystem::temp_directory_path() / "qor28_shell_demo";
+    auto dir = std::filesystem::temp_directory_path() /
+               ("qor28_shell_demo_" + std::to_string(std::random_device{}()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     const std::string tool = QOR28_SQL;

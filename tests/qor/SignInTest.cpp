@@ -2,6 +2,7 @@
 // state of a login, and the password change.
 
 #include <fstream>
+#include <random>
 
 #include "Demo.h"
 #include "QorFixture.h"
@@ -25,7 +26,8 @@ TEST_F(DemoTest, BootstrapFileHoldsTheTechnicalLoginOneCodeLower) {
 }
 
 TEST(Bootstrap, ValuesOver20BytesAreRefusedAndByte0IsStoredAs255) {
-    auto file = std::filesystem::temp_directory_path() / "qor28_bootstrap_test" / "QOR";
+    auto file = std::filesystem::temp_directory_path() /
+                ("qor28_bootstrap_" + std::to_string(std::random_device{}())) / "QOR";
     server::qor::writeBootstrap(file.string(), std::string("a\0", 2), "pw", "db", "QOR");
     std::ifstream in(file, std::ios::binary);
     std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -540,6 +540,13 @@ TEST_P(ClientStatements, RunsWithSqlServerMeaning) {
 INSTANTIATE_TEST_SUITE_P(Parts, ClientStatements, ::testing::ValuesIn(statementCases()),
                          [](const auto& test) { return std::string(test.param.name); });
 
+TEST_F(ServerTest, ACommentLineIsAnEmptyBatch) {
+    auto r = run("--select * from gr_sem_disc_exam");
+    EXPECT_TRUE(r.resultSets.empty());
+    EXPECT_EQ(r.rowsAffected, -1);
+    EXPECT_FALSE(r.returnValue);
+}
+
 // The statements that only make sense in their order: the structure editor's finalising.
 TEST_F(ServerTest, FormulaStatementsJoinThePointsInServerOrder) {
     run(formula("12", " AND info_or_value=1 AND pole_mark_mag<>'m12'", "Общий балл", "1"));

@@ -8,6 +8,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <map>
 #include <random>
 #include <thread>
 
@@ -270,6 +271,22 @@ TEST_F(ServerTest, RandomTextNeverCrashes) {
     EXPECT_EQ(rowTexts(rows("select count(*) from examination")), std::vector<std::string>{"4"});
 }
 
+TEST(FrontEnd, NestedDerivedTablesTranslateInLinearTime) {
+    class NoSchema : public server::SchemaSource {
+      public:
+        const server::TableInfo& table(std::string_view) override { return none; }
+        bool isView(std::string_view) override { return false; }
+        bool isTableFunction(std::string_view) override { return false; }
+        server::TableInfo none;
+    } schema;
+    std::string sql = "select 1 as a";
+    for (int i = 0; i < 45; ++i) sql = "select t.a from (" + sql + ") t where t.a = (select 1)";
+    auto start = std::chrono::steady_clock::now();
+    auto program = server::Translator::translate(sql, schema);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    EXPECT_EQ(program.ops.size(), 1u);
+}
+
 TEST(FrontEnd, DeepNestingIsAnErrorNotACrash) {
     std::string sql = "select " + std::string(5000, '(') + "1" + std::string(5000, ')');
     EXPECT_THROW(server::Parser::parse(sql), server::Error);
@@ -316,6 +333,17 @@ TEST_F(ServerTest, ParametersBindEveryValueType) {
               std::vector<std::string>{
                   "2.5|11-21-101-1|2025-01-31 10:20:30.400|2025-01-31 00:00:00.000|NULL"});
     EXPECT_EQ(std::get<server::DateTime>(rs.rows[0][2]), when);
+}
+
+TEST_F(ServerTest, ExtremeDateTimesAreErrorsNotOverflows) {
+    auto r = run("select ?", {server::DateTime{INT64_MAX}});
+    EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"9999-12-31 23:59:59.999"});
+    EXPECT_EQ(errorOf("select CAST(1e300 AS datetime)"),
+              "Arithmetic overflow error converting expression to data type datetime.");
+    EXPECT_EQ(errorOf("select CAST('01.01.1700' AS datetime)"),
+              "Conversion failed when converting date and/or time from character string.");
+    EXPECT_EQ(errorOf("select DATEADD(year, 9000, GETDATE())"),
+              "Adding a value to a 'datetime' column caused an overflow.");
 }
 
 TEST_F(ServerTest, WriteBackOfTheDatasetLayer) {
@@ -570,6 +598,17 @@ TEST_F(ServerTest, VariablesDeclareSetAndSelect) {
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"5"});
 }
 
+TEST_F(ServerTest, AFailedStatementLeavesTheTransactionOpen) {
+    run("BEGIN TRANSACTION");
+    EXPECT_NE(errorOf("INSERT INTO semester VALUES (21, 'dup')"), "(no error)");
+    run("INSERT INTO semester VALUES (60, 'kept')");
+    run("COMMIT TRANSACTION");
+    EXPECT_EQ(rowTexts(rows("select id_semester from semester where id_semester >= 21 order by 1")),
+              (std::vector<std::string>{"21", "22", "60"}));
+    EXPECT_EQ(errorOf("ROLLBACK TRANSACTION"),
+              "The ROLLBACK TRANSACTION request has no corresponding BEGIN TRANSACTION.");
+}
+
 TEST_F(ServerTest, IfBeginEndAndTransactions) {
     auto r =
         run("IF EXISTS (SELECT * FROM semester WHERE id_semester = 21) BEGIN SELECT 'yes' END ELSE "
@@ -720,6 +759,52 @@ TEST(Durability, AKilledProcessLosesNothingCommitted) {
 }
 
 // ---- translation cache --------------------------------------------------------
+
+TEST_F(ServerTest, CreateTableKeepsItsConstraints) {
+    run("CREATE TABLE plan (id int IDENTITY(1,1) NOT NULL, CONSTRAINT PK_plan PRIMARY KEY "
+        "CLUSTERED (id), "
+        "code varchar(10) NOT NULL CHECK (LEN(code) > 1), id_semester int, hours int DEFAULT 0, "
+        "CONSTRAINT UQ_plan UNIQUE (code, id_semester), "
+        "CONSTRAINT FK_plan FOREIGN KEY (id_semester) REFERENCES semester (id_semester), CHECK "
+        "(hours >= 0))");
+    run("INSERT INTO plan (code, id_semester) VALUES ('ab', 21)");
+    EXPECT_EQ(rowTexts(rows("select id, code, hours from plan")),
+              std::vector<std::string>{"1|ab|0"});
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester) VALUES ('AB', 21)"),
+              "Violation of PRIMARY KEY or UNIQUE KEY constraint. Cannot insert duplicate key in "
+              "object 'dbo.plan'.");
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester) VALUES ('x', 21)"),
+              "The statement conflicted with a CHECK constraint in database \"QOR\".");
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester, hours) VALUES ('cd', 21, -1)"),
+              "The statement conflicted with a CHECK constraint in database \"QOR\".");
+    EXPECT_EQ(errorOf("INSERT INTO plan (code, id_semester) VALUES ('ef', 99)"),
+              "The statement conflicted with a FOREIGN KEY constraint in database \"QOR\".");
+    EXPECT_EQ(
+        errorOf("INSERT INTO plan (id_semester) VALUES (21)"),
+        "Cannot insert the value NULL into column 'code', table 'QOR.dbo.plan'; column does not "
+        "allow nulls.");
+}
+
+TEST_F(ServerTest, ViewsKeepTheTypesOfTheirExpressions) {
+    run("CREATE VIEW marks_v AS SELECT id_mark_mag, CONVERT(datetime, '01.09.2025', 104) AS since, "
+        "CAST(m1 AS varchar(8)) AS mark, m1 * 2 AS twice FROM mark_mag");
+    for (const char* sql :
+         {"select * from marks_v", "select since, mark, twice, id_mark_mag from marks_v v"}) {
+        auto rs = rows(sql);
+        std::map<std::string, server::Column> cols;
+        for (const auto& c : rs.columns) cols[c.name] = c;
+        EXPECT_EQ(cols["since"].type, server::Type::DateTime) << sql;
+        EXPECT_EQ(cols["mark"].type, server::Type::Text) << sql;
+        EXPECT_EQ(cols["mark"].size, 8) << sql;
+        EXPECT_EQ(cols["id_mark_mag"].type, server::Type::Integer) << sql;
+        ASSERT_EQ(rs.rows.size(), 1u);
+        EXPECT_TRUE(std::holds_alternative<server::DateTime>(rs.rows[0][0]) ||
+                    std::holds_alternative<server::DateTime>(rs.rows[0][1]))
+            << sql;
+    }
+    run("DROP VIEW marks_v");
+    EXPECT_EQ(errorOf("select * from marks_v"), "Invalid object name 'marks_v'.");
+}
 
 TEST_F(ServerTest, TranslationsAreCachedByExactText) {
     std::size_t before = engine_->cachedTranslations();

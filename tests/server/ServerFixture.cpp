@@ -5,6 +5,7 @@
 #include <ctime>
 #include <random>
 
+#include "BatchScript.h"
 #include "DateTimeText.h"
 
 namespace servertest {
@@ -337,10 +338,7 @@ void ServerTest::SetUp() {
     server::Engine::create(path_, "sa", "secret");
     engine_ = server::Engine::open(path_, "sa", "secret");
     registerFixtureObjects(*engine_);
-    std::string schema = fixtureSchema();
-    auto go = schema.find("\nGO\n");
-    engine_->execute(schema.substr(0, go));
-    engine_->execute(schema.substr(go + 4));
+    for (const auto& batch : server::BatchScript::split(fixtureSchema())) engine_->execute(batch);
 }
 
 server::BatchResult ServerTest::run(const std::string& batch, std::vector<Value> params) {

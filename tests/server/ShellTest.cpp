@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "BatchScript.h"
 #include "ServerFixture.h"
 #include "Translator.h"
 
@@ -75,6 +76,13 @@ TEST(Shell, ErrorsAreOneLineAndSetTheExitStatus) {
     EXPECT_EQ(o.out, "Msg: Login failed for user 'sa'.\n");
     o = shell("--create " + db + " -U sa -P pw", "", dir);
     EXPECT_EQ(o.status, 1);
+}
+
+TEST(BatchScript, SplitsAtGoLines) {
+    EXPECT_EQ(server::BatchScript::split("select 1\nGO\n  go  \r\nselect 2\nselect 3\nGOTO x\ngo"),
+              (std::vector<std::string>{"select 1\n", "select 2\nselect 3\nGOTO x\n"}));
+    EXPECT_EQ(server::BatchScript::split("select 1"), std::vector<std::string>{"select 1\n"});
+    EXPECT_TRUE(server::BatchScript::split(" \nGO\n").empty());
 }
 
 TEST(FuzzRegressions, EveryKeptInputTranslatesOrFails) {
