@@ -21,7 +21,9 @@ using signin::BootstrapFile;
 using signin::TForm8;
 
 // A program folder whose bootstrap file names an empty database of the embedded
-// server: no GET_USER there, and a technical login that may or may not be the right one.
+// server beside the program (by its file name, as the demo does): no GET_USER there,
+// and a technical login that may or may not be the right one. The tests run from
+// another folder, so the database is found beside the program, not in the current one.
 struct Folder {
     testsupport::TempFolder folder;
     QString database;
@@ -59,14 +61,10 @@ struct SignInUnderTest {
 
 TEST(SignInFailure, ARefusedTechnicalLoginIsShownWithoutTheLoginNameThenTheCheckFails) {
     Folder f(QStringLiteral("wrong"));
-    // The data source is the database file beside the program, named relative to it.
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(f.folder.path());
     SignInUnderTest s(f.folder.path());
     s.form->Login_Edit->setText(QStringLiteral("a.ivanova"));
     s.form->Password_Edit->setText(QStringLiteral("demo2026"));
     s.form->SpeedButton2->click();
-    QDir::setCurrent(old);
 
     ASSERT_EQ(s.messages.size(), 2);
     EXPECT_EQ(s.messages[0].text, QStringLiteral("Login failed for user 'qor_boot'."));
@@ -79,12 +77,9 @@ TEST(SignInFailure, ARefusedTechnicalLoginIsShownWithoutTheLoginNameThenTheCheck
 
 TEST(SignInFailure, AUserCheckThatCannotRunIsReportedAndTheConnectionClosed) {
     Folder f(QStringLiteral("boot_pw"));
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(f.folder.path());
     SignInUnderTest s(f.folder.path());
     s.form->Login_Edit->setText(QStringLiteral("a.ivanova"));
     const bool signedIn = s.form->SignIn(s.dm.ADO_ZOL, QStringLiteral("NULL"));
-    QDir::setCurrent(old);
 
     EXPECT_FALSE(signedIn);
     ASSERT_EQ(s.messages.size(), 1);
@@ -96,8 +91,6 @@ TEST(SignInFailure, AUserCheckThatCannotRunIsReportedAndTheConnectionClosed) {
 
 TEST(SignInFailure, EachAttemptGivesTheMainWindowAndTheApplicationTheSameCaption) {
     Folder f(QStringLiteral("boot_pw"));
-    const QString old = QDir::currentPath();
-    QDir::setCurrent(f.folder.path());
     SignInUnderTest s(f.folder.path());
     const QString expected = QStringLiteral("QOR 28  V29 [ ") +
                              signin::captionDate(signin::BuildDate()) +
@@ -107,7 +100,6 @@ TEST(SignInFailure, EachAttemptGivesTheMainWindowAndTheApplicationTheSameCaption
         EXPECT_EQ(s.mainWindow.windowTitle(), expected);
         EXPECT_EQ(ui::Application::title(), expected);
     }
-    QDir::setCurrent(old);
 }
 
 TEST(SignInFailure, AShortBootstrapFileEndsTheAttemptWithAMessage) {
