@@ -8,6 +8,7 @@
 #include <QToolButton>
 
 #include "data/TDM_ZOL_3.h"
+#include "signin/TForm4.h"
 #include "signin/TForm8.h"
 #include "tests/support/TempFolder.h"
 
@@ -47,6 +48,15 @@ TEST(Screenshot, SignInWindowAndItsPasswordChangeState) {
     QTest::keyClicks(form.Edit1, QStringLiteral("new_pass1"));
     QTest::keyClicks(form.Edit2, QStringLiteral("new_pass1"));
     saveAndCheck(form, QStringLiteral("signin-change-password.png"), QSize(497, 416));
+}
+
+TEST(Screenshot, LoadingNotice) {
+    signin::TForm4 notice;
+    notice.show();
+    QCoreApplication::processEvents();
+    const QImage image = notice.grab().toImage();
+    ASSERT_TRUE(image.save(shotPath(QStringLiteral("loading-notice.png")), "PNG"));
+    EXPECT_EQ(image.size(), QSize(290, 56));
 }
 
 }  // namespace
