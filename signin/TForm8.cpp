@@ -17,6 +17,7 @@
 #include <QThread>
 #include <QTimer>
 #include <QToolButton>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
 
@@ -81,7 +82,10 @@ TForm8::TForm8(data::TDM_ZOL_3& dm, QWidget* mainWindow, const QString& programF
     setWindowTitle(QStringLiteral("Аутентификация"));
     stopProgram = [] {
         QThread::sleep(5);
-        std::exit(0);
+        // At once: nothing of this run has anything to finish, and no destructor of a
+        // half-built program should run behind the message loop's back.
+        std::fflush(nullptr);
+        std::_Exit(0);
     };
 
     // An update is being unpacked into tempQOR: wait until the updater has finished.

@@ -24,6 +24,18 @@ struct ProgramFolder {
         create.waitForFinished(60000);
     }
 
+    // Runs a batch on the demo database as its technical login.
+    void sql(const QByteArray& batch) {
+        QProcess p;
+        p.setWorkingDirectory(folder.path());
+        p.start(QStringLiteral(QOR28_SQL_PROGRAM),
+                {QStringLiteral("QOR.db"), QStringLiteral("-U"), QStringLiteral("qor_boot"),
+                 QStringLiteral("-P"), QStringLiteral("Qb2026boot")});
+        p.write(batch + "\nGO\n");
+        p.closeWriteChannel();
+        p.waitForFinished(60000);
+    }
+
     // Runs the program from another folder, so nothing depends on the current one.
     int run(const QString& png, const QString& login, const QString& password,
             QString* errors = nullptr) {
@@ -65,6 +77,18 @@ TEST(Startup, ARefusedSignInEndsTheProgramWithoutTheMainWindow) {
     EXPECT_TRUE(errors.contains(QStringLiteral("Неверный логин или пароль.")))
         << errors.toStdString();
     EXPECT_FALSE(QFile::exists(png));
+}
+
+TEST(Startup, ANewerVersionOnTheServerEndsTheProgramBeforeTheMainWindow) {
+    ProgramFolder f;
+    f.sql("UPDATE VuzDefaults SET id_field = 30 WHERE id_vuz_defaults = 40");
+    const QString png = f.folder.file(QStringLiteral("stopped.png"));
+    QString errors;
+    // The program shows its message, waits its 5 seconds and ends by itself.
+    EXPECT_EQ(f.run(png, QStringLiteral("a.ivanova"), QStringLiteral("demo2026"), &errors), 0)
+        << errors.toStdString();
+    EXPECT_FALSE(QFile::exists(png));
+    EXPECT_FALSE(errors.contains(QStringLiteral("no screenshot"))) << errors.toStdString();
 }
 
 }  // namespace
