@@ -7,6 +7,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "Contract.h"
+#include "Demo.h"
 #include "data/TDM_ZOL_3.h"
 #include "signin/TForm4.h"
 #include "signin/TForm8.h"
@@ -34,17 +36,18 @@ void saveAndCheck(QWidget& w, const QString& name, QSize size) {
 
 TEST(Screenshot, SignInWindowAndItsPasswordChangeState) {
     testsupport::TempFolder folder;
+    server::qor::install();
+    server::qor::createDemo(folder.file(QStringLiteral("QOR.db")).toStdString());
     data::TDM_ZOL_3 dm;
     signin::TForm8 form(dm, nullptr, folder.path());
     form.show();
-    QTest::keyClicks(form.Login_Edit, QStringLiteral("a.ivanova"));
+    QTest::keyClicks(form.Login_Edit, QStringLiteral("b.sultanov"));
     QTest::keyClicks(form.Password_Edit, QStringLiteral("demo2026"));
     saveAndCheck(form, QStringLiteral("signin.png"), QSize(497, 273));
 
-    form.RzLabel1->setText(
-        QStringLiteral("Вы должны поменять пароль\nЭто делается для безопастности и сохранения "
-                       "данных от злоумышлеников"));
-    form.SpeedButton3->click();
+    // His password has expired: the window asks for a new one.
+    QTest::keyClick(form.Password_Edit, Qt::Key_Return);
+    ASSERT_TRUE(form.ChangeAreaOpen);
     QTest::keyClicks(form.Edit1, QStringLiteral("new_pass1"));
     QTest::keyClicks(form.Edit2, QStringLiteral("new_pass1"));
     saveAndCheck(form, QStringLiteral("signin-change-password.png"), QSize(497, 416));
