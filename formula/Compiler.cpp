@@ -214,8 +214,11 @@ enum Searched : std::uint8_t {
     kSearched
 };
 
+constexpr std::uint8_t kNotSearched = 0xFF;
+
 constexpr std::array<std::uint8_t, 256> searchSlots() {
     std::array<std::uint8_t, 256> t{};
+    t.fill(kNotSearched);
     t['+'] = sPlus;
     t['-'] = sMinus;
     t['*'] = sTimes;
@@ -934,37 +937,13 @@ void Compiler::compile(std::string_view input) {
         std::memcpy(row, row + kSearched, sizeof(int) * kSearched);
         const char c = text_[i];
         const auto at = static_cast<int>(i);
-        switch (c) {
-            case '+':
-                row[sPlus] = at;
-                break;
-            case '-':
-                row[sMinus] = at;
-                break;
-            case '*':
-                row[sTimes] = at;
-                break;
-            case '/':
-                row[sSlash] = at;
-                break;
-            case '^':
-                row[sPower] = at;
-                break;
-            case '(':
-                row[sOpen] = at;
-                break;
-            case ',':
-                row[sComma] = at;
-                break;
-            case 'D':
-                if (text_.substr(i, 3) == "DIV") row[sDiv] = at;
-                break;
-            case 'M':
-                if (text_.substr(i, 3) == "MOD") row[sMod] = at;
-                break;
-            default:
-                break;
-        }
+        if (const std::uint8_t slot = kSearchSlot[static_cast<unsigned char>(c)];
+            slot != kNotSearched)
+            row[slot] = at;
+        else if (c == 'D' && text_.substr(i, 3) == "DIV")
+            row[sDiv] = at;
+        else if (c == 'M' && text_.substr(i, 3) == "MOD")
+            row[sMod] = at;
     }
     s_.memo.reset(text_.size());
 

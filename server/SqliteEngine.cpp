@@ -303,8 +303,7 @@ sqlite3* SqliteEngine::openFile(const std::string& path, bool create) {
     sqlite3* db = nullptr;
     int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_URI;
     if (create) flags |= SQLITE_OPEN_CREATE;
-    std::string file = path.rfind("file:", 0) == 0 ? path : path;
-    if (sqlite3_open_v2(file.c_str(), &db, flags, nullptr) != SQLITE_OK) {
+    if (sqlite3_open_v2(path.c_str(), &db, flags, nullptr) != SQLITE_OK) {
         sqlite3_close(db);
         throw Error("Cannot open database \"" + path +
                     "\" requested by the login. The login failed.");
@@ -367,10 +366,6 @@ void Engine::create(const std::string& path, const std::string& login,
         throw Error("Database '" + path + "' already exists. Choose a different database name.");
     sqlite3* db = SqliteEngine::openFile(file, true);
     std::string salt = randomSalt();
-    std::string sql = std::string("CREATE TABLE ") + loginTable +
-                      " (login TEXT PRIMARY KEY, salt TEXT NOT NULL, digest TEXT NOT NULL);"
-                      "INSERT INTO " +
-                      loginTable + " VALUES (?1, ?2, ?3);";
     char* err = nullptr;
     int rc = sqlite3_exec(db,
                           ("CREATE TABLE " + std::string(loginTable) +

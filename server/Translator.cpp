@@ -854,11 +854,8 @@ class Printer {
             if (ta.type == Type::Text && tb.type == Type::Text) return "(" + a + " || " + b + ")";
             return "tsql_add(" + a + ", " + b + ")";
         }
-        if (op == "/") {
-            if (numeric(ta.type) && numeric(tb.type) && tb.type == Type::Integer)
-                return "tsql_div(" + a + ", " + b + ")";
-            return "tsql_div(" + a + ", " + b + ")";
-        }
+        // SQL Server raises on a zero divisor where SQLite gives NULL
+        if (op == "/") return "tsql_div(" + a + ", " + b + ")";
         if (op == "%") return "tsql_mod(" + a + ", " + b + ")";
         if (op == "^") return "((" + a + " | " + b + ") - (" + a + " & " + b + "))";
         return "(" + a + " " + op + " " + b + ")";

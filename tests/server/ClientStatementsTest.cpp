@@ -116,7 +116,7 @@ std::string deadlineInsert(const std::string& module) {
 
 std::vector<StatementCase> statementCases() {
     std::vector<StatementCase> c;
-    // Part 1.1: login context
+    // Start-up: the login context
     c.push_back({"TeacherOfLogin",
                  "select TOP 1 id_teacher from QORTeacher where id_qor_login = 7",
                  {},
@@ -205,7 +205,7 @@ std::vector<StatementCase> statementCases() {
                  {},
                  {"id_f_e", "p109", "sessiya"},
                  {"1|Основная|0", "9|FX|1", "10|I|1"}});
-    // Part 4.1: the cascade
+    // The selection cascade
     c.push_back(
         {"SemestersOfYear",
          "Select  * , ([id_sem]*10+[isSelect]) as id_sem_Temp from qor.[dbo].[f_QOR28_sem] where "
@@ -297,7 +297,7 @@ std::vector<StatementCase> statementCases() {
                   std::int64_t{12}, std::string("0"), std::string("-1")},
                  {"id_f_e", "p109"},
                  {"1|Основная"}});
-    // Part 2.3: grade bands
+    // Grade bands
     c.push_back({"BandsOfRule",
                  "SELECT beg_bal, end_bal, id_estimation FROM qor.dbo.ebe where id_ebe_var=12",
                  {},
@@ -309,7 +309,7 @@ std::vector<StatementCase> statementCases() {
                  {},
                  {"beg_bal", "end_bal", "id_estimation"},
                  {"0|51|1", "51|71|3", "71|86|4", "86|101|5"}});
-    // Part 4.2: loading a sheet
+    // Loading a sheet
     c.push_back({"AdmissionStrict",
                  "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23",
                  {},
@@ -346,7 +346,7 @@ std::vector<StatementCase> statementCases() {
                  {},
                  {},
                  2});
-    // Part 4.3, 4.4
+    // Mark entry and the sheet-wide commands
     c.push_back({"KindOfAssessment",
                  "Select typeExamZach from examination where id_examination=1",
                  {},
@@ -362,7 +362,7 @@ std::vector<StatementCase> statementCases() {
                  {},
                  {"id_vuz_defaults", "id_field", "n_field"},
                  {"22|NULL|http://reports.example"}});
-    // Part 5.1: the structure editor
+    // The structure editor: a new rule
     c.push_back(
         {"EmptyRuleGrid",
          " Select top 0 [id_est_config],[id_ebe_var],[order_pole],[name_pole],[info_or_value],"
@@ -460,7 +460,7 @@ std::vector<StatementCase> statementCases() {
                  {},
                  {},
                  1});
-    // Part 5.2: deadlines
+    // The structure editor: deadlines
     c.push_back({"ModuleNumbers",
                  estConfig3(),
                  {std::string("12")},
@@ -476,7 +476,7 @@ std::vector<StatementCase> statementCases() {
                   "3|12|3|КТ 3|1|m3|NULL|NULL|40|1", "5|12|5|Балл FX|1|m12|NULL|NULL|20|9"}});
     c.push_back({"DeadlineInsert", deadlineInsert("1"), {}, {}, {}, 1});
     c.push_back({"ExtraPointDeadline", deadlineInsert("13"), {}, {}, {}, 1});
-    // Part 6.1: history
+    // Change history
     c.push_back(
         {"ChangeLog",
          "INSERT INTO QOR_LOG([table], [row_id], [descr], [QOR_User], [comp]) VALUES('mark_mag', "
@@ -496,7 +496,7 @@ std::vector<StatementCase> statementCases() {
          {},
          {},
          1});
-    // Part 1.2: sign-in
+    // Sign-in
     c.push_back({"DateFormat", "SET DATEFORMAT dmy", {}, {}, {}});
     c.push_back(
         {"UserCheck",
