@@ -211,5 +211,39 @@ TEST_F(DemoTest, SheetFormsOnOfferAndRuleRowsPerForm) {
               3u);
 }
 
+// Statements of the sheet, the entry checks, the commands and the structure editor that
+// read plain tables: each answers with the rows the demo has for it.
+TEST_F(DemoTest, OtherClientStatementsAnswer) {
+    const std::string y = std::to_string(year_);
+    const std::pair<std::string, std::size_t> statements[] = {
+        {"SELECT beg_bal, end_bal, id_estimation FROM qor.dbo.ebe where id_ebe_var=101", 5},
+        {"SELECT beg_bal, end_bal, id_estimation FROM GetMinMaxBalForEstimation WHERE "
+         "id_speciality = 1",
+         9},
+        {"Select typeExamZach from examination where id_examination=2", 1},
+        {"SELECT id_field FROM VuzDefaults WHERE     (id_vuz_defaults = 37)", 1},
+        {"Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23", 1},
+        {"SELECT    id_poseshal, poseshal\nFROM       poseshal", 4},
+        {"select * from s_fio", 69},
+        {"select * from t_fio", 4},
+        {" Select top 0 [id_est_config],[id_ebe_var],[order_pole],[name_pole],[info_or_value],"
+         "[pole_mark_mag]  ,[formula],[min],[max],[id_f_est] FROM qor.dbo.est_config ",
+         0},
+        {"SELECT SUM([max]) as Sum FROM [dbo].[est_config] WHERE info_or_value=1 AND "
+         "pole_mark_mag<>'dop' AND id_ebe_var=101 AND pole_mark_mag<>'m12'",
+         1},
+        {"SELECT * FROM\n(SELECT [id_ebe_var],[name_pole],\n(case when pole_mark_mag = 'm1' then "
+         "1\n     when pole_mark_mag = 'm2' then 2\n     when pole_mark_mag = 'm3' then 3\n     "
+         "when pole_mark_mag = 'dop' then 13 END) as id_modul_x\nFROM [QOR].[dbo].[est_config] "
+         "\nWHERE [pole_mark_mag]<>'' AND [id_ebe_var]= 107 ) as t\nWHERE id_modul_x IS NOT NULL",
+         4},
+        {"SELECT * FROM [QOR].[dbo].[IndividualModulPermissPotok] WHERE (id_discipline = 6) AND   "
+         "(id_w_s = 1)AND   (id_teacher =    1) AND   (id_year =       " +
+             y + ") AND   (id_RRNK_all =   1) AND   (vid_rrnk=2) AND   (id_f_e=1)",
+         5},  // four control points and the extension of the first
+    };
+    for (const auto& [sql, count] : statements) EXPECT_EQ(rows(sql).rows.size(), count) << sql;
+}
+
 }  // namespace
 }  // namespace qortest

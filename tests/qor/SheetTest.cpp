@@ -98,6 +98,28 @@ TEST_F(DemoTest, SheetReturnsTheRecordsDataFieldsInOrder) {
     EXPECT_EQ(recNo.front(), "1");
     EXPECT_EQ(recNo.back(), "23");
     EXPECT_EQ(column(rs, "p20").front(), "ИС-24-1");
+
+    // the mark-sheet dataset calls the procedure by its numbered name with its parameters
+    using server::Value;
+    std::vector<server::Argument> args = {
+        {"@RETURN_VALUE", Value{std::int64_t{0}}, server::Type::Integer, true},
+        {"@group", Value{std::string("1")}, server::Type::Integer},
+        {"@semester", Value{std::string("1")}, server::Type::Integer},
+        {"@discipline", Value{std::int64_t{1}}, server::Type::Integer},
+        {"@examination", Value{std::string("1")}, server::Type::Integer},
+        {"@id_teacher", Value{std::int64_t{1}}, server::Type::Integer},
+        {"@DoNotShowEst", Value{std::string("(id_estimation <> 25)")}, server::Type::Text},
+        {"@subGroup", Value{std::string("0")}, server::Type::Integer},
+        {"@isGetFromSubGroup", Value{std::int64_t{0}}, server::Type::Integer},
+        {"@id_a_year", Value{std::string("0")}, server::Type::Text},
+        {"@id_ebe_var", Value{std::int64_t{-1}}, server::Type::Integer},
+        {"@id_kafedra", Value{std::int64_t{0}}, server::Type::Integer},
+        {"@id_f_est", Value{std::int64_t{1}}, server::Type::Integer},
+        {"@kredits", Value{std::int64_t{3}}, server::Type::Integer}};
+    auto called = ivanova_->callProcedure("SORT_MARK_MAG;1", args);
+    ASSERT_EQ(called.resultSets.size(), 1u);
+    EXPECT_EQ(called.resultSets[0].rows.size(), 22u);
+    EXPECT_EQ(columnNames(called.resultSets[0]), expected);
 }
 
 TEST_F(DemoTest, FilterTextChoosesTheRowsAndNothingElseIsAccepted) {

@@ -14,8 +14,7 @@ INSERT INTO VuzDefaults (id_vuz_defaults, id_field, n_field, descr) VALUES
 
 INSERT INTO semester (id_semester, p43, ws_sort) VALUES
     (1, 'Осенний семестр', 1),
-    (2, 'Весенний семестр', 2),
-    (3, 'Летний семестр', 3);
+    (2, 'Весенний семестр', 2);
 
 INSERT INTO examination (id_examination, P30, typeExamZach) VALUES
     (1, 'Экзамен', 0),
