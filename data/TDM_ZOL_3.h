@@ -1,0 +1,94 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/DataSource.h"
+#include "data/EditingControls.h"
+#include "db/Connection.h"
+#include "db/Dataset.h"
+#include "formula/TParser.h"
+
+namespace data {
+
+// The data module: the one owner of the connection and of every dataset the windows
+// use, for the whole run. The windows reach the datasets by their names below.
+class TDM_ZOL_3 {
+  public:
+    TDM_ZOL_3();
+    ~TDM_ZOL_3();
+    TDM_ZOL_3(const TDM_ZOL_3&) = delete;
+    TDM_ZOL_3& operator=(const TDM_ZOL_3&) = delete;
+
+    // The main window's save button and selection lists, which follow the editing
+    // state of the mark sheet. Without them the handlers change nothing.
+    void setEditingControls(EditingControls* controls) { controls_ = controls; }
+    EditingControls* editingControls() const { return controls_; }
+
+    // The dataset or data source of that name (case ignored); nullptr when none.
+    db::Dataset* dataset(const std::string& name) const;
+    const DataSource* dataSource(const std::string& name) const;
+    std::vector<std::string> datasetNames() const;
+
+    db::Connection ADO_ZOL;
+
+    db::Dataset ADOQ_Exec{&ADO_ZOL};
+    db::Dataset ADOQ_Exec_temp{&ADO_ZOL};
+    db::Dataset ADOQ_Temp{&ADO_ZOL};
+    db::Dataset ADOQ_Tmp{&ADO_ZOL};
+    db::Dataset ADOQ_VuzDefaults{&ADO_ZOL};
+    db::Dataset ADOQ_estimation{&ADO_ZOL};
+    db::Dataset ADOQ_Examination{&ADO_ZOL};
+    // Read once at sign-in, then destroyed.
+    std::unique_ptr<db::Dataset> ADOQ_Exam;
+    std::unique_ptr<db::Dataset> ADOQ_Estim;
+    db::Dataset ADOTSemestr{&ADO_ZOL};
+    db::Dataset ADOT_f_est{&ADO_ZOL};
+    db::Dataset ADOQ_t_fio{&ADO_ZOL};
+    db::Dataset ADOQ_s_fio{&ADO_ZOL};
+    db::Dataset ADOQuery1{&ADO_ZOL};
+    db::Dataset ADOQ_Year{&ADO_ZOL};
+    db::Dataset ADOQ_g_sem{&ADO_ZOL};
+    db::Dataset ADOQ_Discipline{&ADO_ZOL};
+    db::Dataset ADOQ_Vremennyi{&ADO_ZOL};
+    db::Dataset ADOQ_group{&ADO_ZOL};
+    db::Dataset ADOQ_Kafedra{&ADO_ZOL};
+    db::Dataset ADOQ_g_s{&ADO_ZOL};
+    db::Dataset ADOQ_Group_F_educ{&ADO_ZOL};
+    db::Dataset ADOQ_f_est2{&ADO_ZOL};
+    db::Dataset ADOQ_est_config{&ADO_ZOL};
+    db::Dataset ADOQ_EstimationOther{&ADO_ZOL};
+    db::Dataset ADOQ_poseshal{&ADO_ZOL};
+    db::Dataset ADOQ_est_config2{&ADO_ZOL};
+    db::Dataset ADOQ_est_config3{&ADO_ZOL};
+    db::Dataset ADOQ_individualPermissPotok{&ADO_ZOL};
+    db::Dataset ADOQ_Potok{&ADO_ZOL};
+    db::Dataset ADO_SP_Sort{&ADO_ZOL};
+
+    // The parser the computed fields evaluate the rule's formulas with.
+    formula::TParser Parser1;
+
+    // Set while the grade bands of a sheet are being loaded and none were found yet;
+    // the main window keeps the mark grid disabled meanwhile.
+    bool SheetNotReady = false;
+
+    // Editing-state handlers of ADO_SP_Sort.
+    void ADO_SP_SortAfterEdit(db::Dataset&);
+    void ADO_SP_SortAfterInsert(db::Dataset&);
+    void ADO_SP_SortAfterCancel(db::Dataset&);
+    void ADO_SP_SortAfterPost(db::Dataset&);
+    void ADO_SP_SortAfterClose(db::Dataset&);
+    void ADO_SP_SortBeforeInsert(db::Dataset&);
+
+  private:
+    void createDatasets();
+    void declareMarkSheet();
+    void setEditing(bool editing);
+
+    EditingControls* controls_ = nullptr;
+    std::vector<std::pair<std::string, db::Dataset*>> named_;
+    std::vector<DataSource> sources_;
+};
+
+}  // namespace data

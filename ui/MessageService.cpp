@@ -1,0 +1,45 @@
+#include "ui/MessageService.h"
+
+#include <QApplication>
+
+#include "ui/Application.h"
+
+namespace ui {
+
+namespace {
+MessageService::Responder& responder() {
+    static MessageService::Responder r;
+    return r;
+}
+
+QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons) {
+    for (auto b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::No, QMessageBox::Cancel}) {
+        if (buttons.testFlag(b)) return b;
+    }
+    return QMessageBox::NoButton;
+}
+}  // namespace
+
+QMessageBox::StandardButton MessageService::show(const Message& message) {
+    if (responder()) return responder()(message);
+    QMessageBox box(message.icon, message.caption, message.text, message.buttons,
+                    QApplication::activeWindow());
+    box.setDefaultButton(firstButton(message.buttons));
+    return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+QMessageBox::StandardButton MessageService::show(const QString& caption, const QString& text,
+                                                 QMessageBox::Icon icon,
+                                                 QMessageBox::StandardButtons buttons) {
+    return show(Message{caption, text, icon, buttons});
+}
+
+void MessageService::showMessage(const QString& text) {
+    show(Application::title(), text);
+}
+
+void MessageService::setResponder(Responder r) {
+    responder() = std::move(r);
+}
+
+}  // namespace ui
