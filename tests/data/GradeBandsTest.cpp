@@ -170,3 +170,36 @@ TEST_F(GradeBandsDemo, ShortNamesAndClasses) {
 }
 
 }  // namespace
+
+#if __has_include("data/LoginContext.h")
+#include "data/LoginContext.h"
+
+namespace {
+
+// Each id taken from the member of its own name: a swapped pair would grade a sheet by
+// another kind's or grade's id without any other sign.
+TEST(GradingIds, CopiedFromTheLoginContextByName) {
+    data::LoginContext c;
+    c.MinShareRule = true;
+    std::int32_t n = 100;
+    for (std::int32_t* id :
+         {&c.KindExamId, &c.KindTotalId, &c.KindCreditId, &c.KindCourseProjectId,
+          &c.KindCourseWorkId, &c.KindGradedCreditId, &c.KindAttestationId, &c.GradeFailId,
+          &c.GradeCreditId, &c.GradeSatisfactoryId, &c.GradeGoodId, &c.GradeExcellentId,
+          &c.GradeNotAttestedId, &c.GradeAttestedId, &c.GradeAbsentId, &c.GradeNotAdmittedId,
+          &c.GradeDashId, &c.GradeNoCreditId})
+        *id = ++n;
+    const data::GradingIds g = data::gradingIdsOf(c);
+    EXPECT_TRUE(g.MinShareRule);
+    const std::int64_t copied[] = {g.KindExamId,          g.KindTotalId,      g.KindCreditId,
+                                   g.KindCourseProjectId, g.KindCourseWorkId, g.KindGradedCreditId,
+                                   g.KindAttestationId,   g.GradeFailId,      g.GradeCreditId,
+                                   g.GradeSatisfactoryId, g.GradeGoodId,      g.GradeExcellentId,
+                                   g.GradeNotAttestedId,  g.GradeAttestedId,  g.GradeAbsentId,
+                                   g.GradeNotAdmittedId,  g.GradeDashId,      g.GradeNoCreditId};
+    for (std::size_t i = 0; i < std::size(copied); ++i)
+        EXPECT_EQ(copied[i], static_cast<std::int64_t>(101 + i)) << i;
+}
+
+}  // namespace
+#endif
