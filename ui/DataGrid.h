@@ -32,6 +32,7 @@ class DataGrid : public QTableView {
         MultiSelect = 0x08,       // rows are selected with the indicator, Ctrl and Shift
         EnterMovesCells = 0x10,   // Enter moves to the next cell, as Tab does
         Indicator = 0x20,         // the column at the left showing the current row's state
+        RowHighlight = 0x40,      // the current row's other cells are tinted
     };
     Q_DECLARE_FLAGS(Options, Option)
     enum Operation { AllowInsert = 0x1, AllowUpdate = 0x2, AllowDelete = 0x4, AllowAppend = 0x8 };

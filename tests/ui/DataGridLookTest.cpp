@@ -47,6 +47,7 @@ TEST_F(GridLook, TitlesWrapFooterShowsStaticTextAndWidthsFitTheGrid) {
     grid.setFooterVisible(true);
     grid.setTitleColor(QColor(0x50, 0x50, 0x50));
     grid.setAutoFitColumns(true);
+    grid.setOption(ui::DataGrid::RowHighlight);
     grid.onDrawColumnCell = [](ui::DataGrid& g, ui::DataGrid::CellDraw& cell) {
         if (cell.dataColumn == 1 && g.cellValue(cell.row, "note") != text("д") &&
             !(cell.state & ui::DataGrid::Selected)) {

@@ -2,12 +2,15 @@
 // update check, bad input, read-only cells, posting when the row is left, selected rows,
 // options and hooks.
 
+#include <QKeyEvent>
 #include <QMenu>
 #include <QSignalSpy>
 #include <functional>
+#include <map>
 #include <set>
 
 #include "GridFixture.h"
+#include "ui/DataGridDelegate.h"
 
 using namespace uitest;
 
@@ -330,6 +333,58 @@ TEST_F(Grid, DrawHookSeesEachRowAndItsColoursArePainted) {
     EXPECT_EQ(colourAt(3, 0), noAdmission);
     EXPECT_NE(colourAt(0, 0), noAdmission);
     EXPECT_NE(colourAt(1, 1), noAdmission);
+}
+
+// A behaviour component attaches from outside: an event filter that sees keys first and
+// a delegate of its own derived from the grid's. Editing goes on through it, and its
+// drawing knows which cells are selected and which one has the focus.
+TEST_F(Grid, ComponentAttachesAsEventFilterAndDelegate) {
+    struct Filter : QObject {
+        int ctrlA = 0;
+        bool eventFilter(QObject*, QEvent* e) override {
+            auto* k = static_cast<QKeyEvent*>(e);
+            if (e->type() != QEvent::KeyPress || k->key() != Qt::Key_A ||
+                !(k->modifiers() & Qt::ControlModifier))
+                return false;
+            ++ctrlA;
+            return true;  // taken over: the grid does not select
+        }
+    } filter;
+    struct Painter : ui::DataGridDelegate {
+        using DataGridDelegate::DataGridDelegate;
+        mutable std::map<std::pair<int, int>, ui::DataGrid::DrawState> states;
+        void paint(QPainter* p, const QStyleOptionViewItem& o,
+                   const QModelIndex& i) const override {
+            states[{i.row(), i.column()}] = prepareCell(p, o, i).state;
+            DataGridDelegate::paint(p, o, i);
+        }
+    };
+    auto* painter = new Painter(&grid);
+    grid.installEventFilter(&filter);
+    grid.setItemDelegate(painter);
+    grid.setDefaultDrawing(false);
+
+    QTest::keyClick(&grid, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(filter.ctrlA, 1);
+    EXPECT_EQ(grid.selectedRowCount(), 0);
+    ASSERT_TRUE(enter(1, 1, "21"));
+    EXPECT_EQ(field("m1"), db::Value(21));
+
+    grid.selectBookmark(marks.bookmarkAt(3));
+    grid.activateWindow();
+    grid.setFocus();
+    QApplication::setActiveWindow(&grid);
+    grid.grab();
+    auto stateOf = [&](int row, int column) {
+        return painter->states[std::make_pair(row, column)];
+    };
+    EXPECT_EQ(stateOf(3, 0), ui::DataGrid::DrawState(ui::DataGrid::Selected));
+    EXPECT_EQ(stateOf(0, 0), ui::DataGrid::DrawState());
+    ui::DataGrid::DrawState current = stateOf(1, 1);
+    EXPECT_TRUE(current & ui::DataGrid::Selected);
+    ASSERT_TRUE(grid.hasFocus());
+    EXPECT_TRUE(current & ui::DataGrid::Focused);
+    marks.cancel();
 }
 
 TEST_F(Grid, EditButtonOpensTheColumnMenu) {
