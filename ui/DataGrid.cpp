@@ -319,6 +319,8 @@ void DataGrid::rowHeaderPressed(int row) {
     if (!ds) return;
     db::Bookmark b = ds->bookmarkAt(row);
     setCurrentIndex(model_->index(row, std::max(0, currentIndex().column())));
+    // A row that could not be left (its post failed) keeps the grid, and the selection.
+    if (ds->currentRow() != ds->rowOf(b)) return;
     if (!(options_ & MultiSelect) || b < 0) return;
     Qt::KeyboardModifiers mods = QApplication::keyboardModifiers();
     if (mods & Qt::ShiftModifier && selectionAnchor_ >= 0 && ds->rowOf(selectionAnchor_) >= 0) {

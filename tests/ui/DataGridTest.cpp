@@ -196,6 +196,11 @@ TEST_F(Grid, LeavingTheRowPostsItAndAFailedPostKeepsTheEdit) {
     EXPECT_EQ(marks.state(), db::DatasetState::Edit);
     EXPECT_EQ(field("m1"), db::Value(55));
     EXPECT_EQ(at(1, 1).data().toString(), "55");
+    errors.clear();
+    clickIndicator(3);  // the row indicator cannot leave it either, nor select
+    EXPECT_EQ(errors, QStringList{QString::fromUtf8(db::kRowNotLocated)});
+    EXPECT_EQ(marks.recNo(), 2);
+    EXPECT_EQ(grid.selectedRowCount(), 0);
 
     // Esc drops the edit; now the row can be left.
     QTest::keyClick(&grid, Qt::Key_Escape);
