@@ -370,10 +370,9 @@ TEST_F(Grid, ComponentAttachesAsEventFilterAndDelegate) {
     struct Filter : QObject {
         int ctrlA = 0;
         bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() != QEvent::KeyPress) return false;
             auto* k = static_cast<QKeyEvent*>(e);
-            if (e->type() != QEvent::KeyPress || k->key() != Qt::Key_A ||
-                !(k->modifiers() & Qt::ControlModifier))
-                return false;
+            if (k->key() != Qt::Key_A || !(k->modifiers() & Qt::ControlModifier)) return false;
             ++ctrlA;
             return true;  // taken over: the grid does not select
         }
