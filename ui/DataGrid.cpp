@@ -398,6 +398,15 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     return QTableView::edit(index, trigger, event);
 }
 
+void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Enter in an editor commits; with Enter acting as Tab it then moves on, unless the
+    // text was refused.
+    if (hint == QAbstractItemDelegate::SubmitModelCache && (options_ & EnterMovesCells) &&
+        lastCommitOk_)
+        hint = QAbstractItemDelegate::EditNextItem;
+    QTableView::closeEditor(editor, hint);
+}
+
 db::Value DataGrid::parseCellText(const DataGridColumn& c, const db::Field& field,
                                   const QString& text) const {
     QString t = text.trimmed();

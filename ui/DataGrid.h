@@ -142,6 +142,7 @@ class DataGrid : public QTableView {
     void resizeEvent(QResizeEvent* event) override;
     void updateGeometries() override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
   private:
     friend class DataGridModel;

@@ -322,6 +322,21 @@ TEST_F(Grid, CtrlDeleteAsksWhenConfirmDeleteIsOnAndTheKeyHookComesFirst) {
     EXPECT_EQ(keys, 1);
 }
 
+TEST_F(Grid, EnterActsAsTabWhenAskedButNotAfterARefusal) {
+    grid.setOption(ui::DataGrid::EnterMovesCells);
+    ASSERT_TRUE(enter(0, 1, "15"));
+    EXPECT_EQ(grid.currentIndex(), at(0, 2));
+    grid.column(2)->onUpdateData = [](ui::DataGridColumn&, QString&, db::Value&, bool& handled) {
+        handled = true;
+    };
+    ASSERT_TRUE(enter(0, 2, "7"));
+    EXPECT_EQ(grid.currentIndex(), at(0, 2));
+    QTest::keyClick(&grid, Qt::Key_Return);  // no editor open: a move as well
+    EXPECT_EQ(grid.currentIndex(), at(0, 3));
+    EXPECT_EQ(field("m1"), db::Value(15));
+    marks.cancel();
+}
+
 TEST_F(Grid, AlwaysShowEditorOpensTheEditorOnEveryCurrentCell) {
     grid.setOption(ui::DataGrid::AlwaysShowEditor);
     grid.setCurrentIndex(at(2, 1));
