@@ -491,7 +491,7 @@ bool DataGrid::commitCell(int row, int columnIndex, QString text) {
 void DataGrid::openEditButton(int columnIndex) {
     DataGridColumn* c = column(columnIndex);
     if (!c || !c->editButtonVisible()) return;
-    emit editButtonClicked(c);
+    ControlDialogs::guard([this, c] { emit editButtonClicked(c); });
     if (QMenu* menu = c->editButtonMenu()) {
         QRect r = visualRect(currentIndex());
         menu->popup(viewport()->mapToGlobal(r.bottomLeft()));
@@ -594,7 +594,7 @@ void DataGrid::mousePressEvent(QMouseEvent* event) {
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     if (onKeyDown) {
-        onKeyDown(*this, key, event->modifiers());
+        ControlDialogs::guard([&] { onKeyDown(*this, key, event->modifiers()); });
         if (key == 0) {
             event->accept();
             return;
