@@ -1,9 +1,8 @@
 #include "ui/ControlDialogs.h"
 
-#include <QApplication>
-#include <QMessageBox>
-
 #include "db/Error.h"
+#include "ui/Application.h"
+#include "ui/MessageService.h"
 
 namespace ui {
 
@@ -43,7 +42,7 @@ void ControlDialogs::reportError(std::exception_ptr error) {
         errorHandler()(error);
         return;
     }
-    QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Ошибка"), messageOf(error));
+    Application::showException(error);
 }
 
 void ControlDialogs::guard(const std::function<void()>& step) {
@@ -56,8 +55,8 @@ void ControlDialogs::guard(const std::function<void()>& step) {
 
 bool ControlDialogs::ask(const QString& text) {
     if (questionHandler()) return questionHandler()(text);
-    return QMessageBox::question(QApplication::activeWindow(), QStringLiteral("Подтверждение"),
-                                 text) == QMessageBox::Yes;
+    return MessageService::show(Application::title(), text, QMessageBox::Question,
+                                QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
 }
 
 void ControlDialogs::setErrorHandler(ErrorHandler handler) {

@@ -8,9 +8,9 @@ namespace ui {
 
 // Where the data-aware controls send what they cannot handle themselves: an error raised
 // while a user's edit was written (shown with its own text, db::Abort shows nothing) and
-// the yes/no questions they ask. The program points both at its message service and its
-// general error display at start-up; tests answer them. Until then a plain message box
-// is used.
+// the yes/no questions they ask. By default errors go to the general error display and
+// questions to the message service (so tests answer them as every other box); a test or
+// a window may point them elsewhere.
 class ControlDialogs {
   public:
     using ErrorHandler = std::function<void(std::exception_ptr)>;
