@@ -6,34 +6,13 @@
 #include <limits>
 
 #include "db/Error.h"
+#include "server/DateTimeText.h"
+#include "server/TextFold.h"
 
 namespace db {
 
 namespace {
 
-// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian calendar).
-std::int64_t daysFromCivil(std::int64_t y, unsigned m, unsigned d) {
-    y -= m <= 2;
-    const std::int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const unsigned yoe = static_cast<unsigned>(y - era * 400);
-    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
-    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
-    return era * 146097 + static_cast<std::int64_t>(doe) - 719468;
-}
-
-void civilFromDays(std::int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const std::int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const unsigned doe = static_cast<unsigned>(z - era * 146097);
-    const unsigned yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
-    const unsigned doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
-    const unsigned mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(static_cast<std::int64_t>(yoe) + era * 400 + (month <= 2));
-}
-
-const std::int64_t kEpochDays = daysFromCivil(1900, 1, 1);
 constexpr std::int64_t kMsecsPerDay = 86400000;
 
 bool parseNumber(std::string_view s, std::int64_t& i, double& d, bool& isInt) {
@@ -57,38 +36,6 @@ bool parseNumber(std::string_view s, std::int64_t& i, double& d, bool& isInt) {
     return false;
 }
 
-// Decodes one UTF-8 sequence; invalid bytes come back as themselves.
-char32_t nextCodePoint(std::string_view s, std::size_t& i) {
-    auto c = static_cast<unsigned char>(s[i]);
-    int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
-    if (len <= 1 || i + len > s.size()) {
-        ++i;
-        return c;
-    }
-    char32_t cp = c & (0x7F >> len);
-    for (int k = 1; k < len; ++k) cp = (cp << 6) | (static_cast<unsigned char>(s[i + k]) & 0x3F);
-    i += len;
-    return cp;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-
 }  // namespace
 
 Type typeOf(const Value& v) {
@@ -107,8 +54,8 @@ Type typeOf(const Value& v) {
 }
 
 DateTime makeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
-    std::int64_t days =
-        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) - kEpochDays;
+    const std::int64_t days =
+        server::daysSince1900(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     return DateTime{days * kMsecsPerDay + ((hour * 60LL + minute) * 60 + second) * 1000 + msec};
 }
 
@@ -120,7 +67,7 @@ CivilTime civil(DateTime t) {
         --days;
     }
     CivilTime c{};
-    civilFromDays(days + kEpochDays, c.year, c.month, c.day);
+    server::dateOfDay(days, c.year, c.month, c.day);
     c.hour = static_cast<int>(rest / 3600000);
     c.minute = static_cast<int>(rest / 60000 % 60);
     c.second = static_cast<int>(rest / 1000 % 60);
@@ -260,25 +207,7 @@ Value convert(const Value& v, Type type) {
 }
 
 std::string foldCase(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (std::size_t i = 0; i < s.size();) {
-        auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            out += static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c);
-            ++i;
-            continue;
-        }
-        char32_t cp = nextCodePoint(s, i);
-        if (cp >= 0x410 && cp <= 0x42F)
-            cp += 0x20;
-        else if (cp >= 0x400 && cp <= 0x40F)
-            cp += 0x50;
-        else if (cp >= 0xC0 && cp <= 0xDE && cp != 0xD7)
-            cp += 0x20;
-        appendUtf8(out, cp);
-    }
-    return out;
+    return server::foldCase(s);
 }
 
 int compareValues(const Value& a, const Value& b, bool ignoreCase) {

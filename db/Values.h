@@ -40,8 +40,8 @@ bool sameValue(const Value& a, const Value& b, bool ignoreCase = false);
 // Ordering for sorting and filters: NULL first, numbers by value, text by code points.
 int compareValues(const Value& a, const Value& b, bool ignoreCase = false);
 
-// Lower-cases Latin and Cyrillic letters of a UTF-8 text, as the server's default
-// collation ignores their case.
+// Lower-cases the letters of a UTF-8 text (Latin and Cyrillic among them), as the
+// server's default collation ignores their case.
 std::string foldCase(std::string_view s);
 
 // Calendar conversions for date-time values.

@@ -139,6 +139,14 @@ std::optional<DateTime> fromCivil(const CivilTime& c) {
                     c.second * 1000LL + c.millisecond};
 }
 
+std::int64_t daysSince1900(std::int64_t year, unsigned month, unsigned day) {
+    return daysFromCivil(year, month, day) - epoch1900;
+}
+
+void dateOfDay(std::int64_t days, int& year, int& month, int& day) {
+    civilFromDays(days + epoch1900, year, month, day);
+}
+
 std::string formatIso(DateTime t) {
     CivilTime c = toCivil(t);
     char buf[40];

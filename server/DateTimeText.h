@@ -19,6 +19,11 @@ struct CivilTime {
 };
 
 CivilTime toCivil(DateTime t);
+
+// Calendar arithmetic without range checks (proleptic Gregorian): days since
+// 1900-01-01 of a date, and the date of such a day number.
+std::int64_t daysSince1900(std::int64_t year, unsigned month, unsigned day);
+void dateOfDay(std::int64_t days, int& year, int& month, int& day);
 std::optional<DateTime> fromCivil(const CivilTime& c);  // none when out of range
 
 std::string formatIso(DateTime t);
