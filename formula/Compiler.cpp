@@ -84,6 +84,16 @@ constexpr Sides kSidesOf[kFormCount] = {
 // so the tables are reused from one compilation to the next without clearing. A
 // short text (every grading rule) uses a table indexed by the range directly; a
 // longer one an open-addressing hash table.
+// How a range was found to take a splitting form (or a two-argument call): where it
+// splits and which forms its two parts took. Building the term later reuses it
+// instead of searching again.
+struct Detail {
+    std::int16_t pos = -1;
+    std::uint8_t form = kFormCount;
+    std::uint8_t left = kFormCount;
+    std::uint8_t right = kFormCount;
+};
+
 class Memo {
   public:
     static constexpr std::size_t kDenseLimit = 96;
@@ -133,7 +143,7 @@ class Memo {
         const std::uint32_t key = keyOf(b, e);
         if (denseMode_) {
             Slot& en = dense_[key];
-            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0};
+            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
             en.known |= bit;
             if (v) en.value |= bit;
             return;
@@ -142,7 +152,7 @@ class Memo {
         for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
             Entry& en = table_[i];
             if (en.stamp != stamp_) {
-                en = Entry{key, stamp_, bit, static_cast<std::uint16_t>(v ? bit : 0)};
+                en = Entry{key, stamp_, bit, static_cast<std::uint16_t>(v ? bit : 0), Detail{}};
                 ++used_;
                 return;
             }
@@ -154,17 +164,38 @@ class Memo {
         }
     }
 
+    // The detail of a range whose answers are known (put() came first).
+    void putDetail(int b, int e, const Detail& d) {
+        if (Detail* slot = detailSlot(b, e)) *slot = d;
+    }
+    const Detail* detail(int b, int e) { return detailSlot(b, e); }
+
   private:
+    Detail* detailSlot(int b, int e) {
+        const std::uint32_t key = keyOf(b, e);
+        if (denseMode_) {
+            Slot& en = dense_[key];
+            return en.stamp == stamp_ ? &en.detail : nullptr;
+        }
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            Entry& en = table_[i];
+            if (en.stamp != stamp_) return nullptr;
+            if (en.key == key) return &en.detail;
+        }
+    }
+
     struct Slot {
         std::uint32_t stamp = 0;
         std::uint16_t known = 0;
         std::uint16_t value = 0;
+        Detail detail;
     };
     struct Entry {
         std::uint32_t key = 0;
         std::uint32_t stamp = 0;
         std::uint16_t known = 0;
         std::uint16_t value = 0;
+        Detail detail;
     };
 
     std::uint32_t keyOf(int b, int e) const {
@@ -371,6 +402,7 @@ class Compiler {
         const bool v = compute(f, b, e);
         --depth_;
         s_.memo.put(b, e, f, v);
+        if (v && lastDetail_.form == f) s_.memo.putDetail(b, e, lastDetail_);
         return v;
     }
 
@@ -495,6 +527,8 @@ class Compiler {
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);
     bool classifyAs(Form form, int b, int e, Found& found);
+    bool fromDetail(Form form, int b, int e, Found& found);
+    bool finishKind(Form form, Found& found);
 
     // ---- building ----------------------------------------------------------
     void build(int b, int e, int level, int position, int side);
@@ -520,6 +554,7 @@ class Compiler {
     std::size_t width_ = 1;  // text length + 1
     int depth_ = 0;
     int deepest_ = 0;
+    Detail lastDetail_;  // what the last successful split or call found
     std::array<int, kMaxLevel + 1> counter_{};
     // Only the slots a compilation fills are read, so this is left uninitialised.
     std::array<std::array<int, kMaxSlots + 1>, kMaxLevel + 1> slotOp_;
@@ -717,6 +752,7 @@ bool Compiler::acceptSplit(Form form, int lb, int le, int rb, int re, Found* fou
         found->exponentIsNumber = rf == fNumber;
         if (rf == fNumber) number(rb, re, &found->constant);
     }
+    lastDetail_ = Detail{static_cast<std::int16_t>(le), form, lf, rf};
     return true;
 }
 
@@ -763,6 +799,7 @@ bool Compiler::call2(int b, int e, Found* found) {
                     found->right = Range::of(rb, re);
                     found->function = *routine;
                 }
+                lastDetail_ = Detail{static_cast<std::int16_t>(comma), fCall2, fValid, fValid};
                 return true;
             }
         }
@@ -793,28 +830,104 @@ bool Compiler::classify(int b, int e, Found& f) {
     return false;
 }
 
+// Fills a term's parts from what the recognition remembered of its range.
+bool Compiler::fromDetail(Form g, int b, int e, Found& f) {
+    // A copy: stripping below may add to the memo and move its entries.
+    const Detail* found = s_.memo.detail(b, e);
+    if (!found || found->form != g) return false;
+    const Detail detail = *found;
+    const Detail* d = &detail;
+    int lb = b, le = d->pos;
+    int rb = d->pos + ((g == fDiv || g == fMod) ? 3 : 1), re = e;
+    if (g == fCall2) {
+        lb = find('(', b, e) + 1;
+        re = e - 1;
+        f.function = *f2_.find(
+            text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(lb - 1 - b)));
+        strip(lb, le);
+        strip(rb, re);
+    } else {
+        if (d->left == fBracket) strip(lb, le);
+        if (d->right == fBracket) strip(rb, re);
+        f.exponentIsNumber = d->right == fNumber;
+        if (f.exponentIsNumber) number(rb, re, &f.constant);
+    }
+    f.left = Range::of(lb, le);
+    f.right = Range::of(rb, re);
+    return true;
+}
+
 bool Compiler::classifyAs(Form g, int b, int e, Found& f) {
+    if (g != fNegation && g != fCall1 && fromDetail(g, b, e, f)) return finishKind(g, f);
+    bool ok = false;
     switch (g) {
         case fNegation:
-            return negation(b, e, &f) && (f.kind = kNegate, true);
+            ok = negation(b, e, &f);
+            break;
         case fPlus:
-            return split('+', fPlus, b, e, &f) && (f.kind = kAdd, true);
+            ok = split('+', fPlus, b, e, &f);
+            break;
         case fMinus:
-            return split('-', fMinus, b, e, &f) && (f.kind = kSubtract, true);
+            ok = split('-', fMinus, b, e, &f);
+            break;
         case fTimes:
-            return split('*', fTimes, b, e, &f) && (f.kind = kMultiply, true);
+            ok = split('*', fTimes, b, e, &f);
+            break;
         case fDiv:
-            return splitWord(sDiv, fDiv, b, e, &f) && (f.kind = kDiv, true);
+            ok = splitWord(sDiv, fDiv, b, e, &f);
+            break;
         case fMod:
-            return splitWord(sMod, fMod, b, e, &f) && (f.kind = kMod, true);
+            ok = splitWord(sMod, fMod, b, e, &f);
+            break;
         case fSlash:
-            return split('/', fSlash, b, e, &f) && (f.kind = kDivide, true);
+            ok = split('/', fSlash, b, e, &f);
+            break;
+        case fPower:
+            ok = split('^', fPower, b, e, &f);
+            break;
         case fCall1:
-            return call1(b, e, &f) && (f.kind = kFunction1, true);
+            ok = call1(b, e, &f);
+            break;
         case fCall2:
-            return call2(b, e, &f) && (f.kind = kFunction2, true);
+            ok = call2(b, e, &f);
+            break;
+        default:
+            break;
+    }
+    return ok && finishKind(g, f);
+}
+
+// The operation kind of a term of form g; a power's kind follows from its exponent.
+bool Compiler::finishKind(Form g, Found& f) {
+    switch (g) {
+        case fNegation:
+            f.kind = kNegate;
+            break;
+        case fPlus:
+            f.kind = kAdd;
+            break;
+        case fMinus:
+            f.kind = kSubtract;
+            break;
+        case fTimes:
+            f.kind = kMultiply;
+            break;
+        case fDiv:
+            f.kind = kDiv;
+            break;
+        case fMod:
+            f.kind = kMod;
+            break;
+        case fSlash:
+            f.kind = kDivide;
+            break;
+        case fCall1:
+            f.kind = kFunction1;
+            break;
+        case fCall2:
+            f.kind = kFunction2;
+            break;
         case fPower: {
-            if (!split('^', fPower, b, e, &f)) return false;
             f.kind = kRealPower;
             const double v = f.constant;
             if (f.exponentIsNumber && std::fabs(v) < 9223372036854775808.0) {
@@ -823,11 +936,12 @@ bool Compiler::classifyAs(Form g, int b, int e, Found& f) {
                 if (static_cast<double>(low) == v)
                     f.kind = low == 2 ? kSquare : low == 3 ? kCube : low == 4 ? kFourth : kIntPower;
             }
-            return true;
+            break;
         }
         default:
             return false;
     }
+    return true;
 }
 
 void Compiler::syntaxError(int b, int e, const Found& f) const {
