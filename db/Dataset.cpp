@@ -420,6 +420,38 @@ void Dataset::setRecNo(int recNo) {
     notifyScroll();
 }
 
+int Dataset::insertRow() const {
+    return std::clamp(insertPos_, 0, recordCount());
+}
+
+const Value& Dataset::valueAt(int row, int fieldIndex) const {
+    static const Value null;
+    if (fieldIndex < 0 || fieldIndex >= fieldCount() || row < 0 || row >= rowCount()) return null;
+    if (state_ == DatasetState::Edit || state_ == DatasetState::Insert) {
+        if (row == currentRow()) return editValues_[u(fieldIndex)];
+        if (state_ == DatasetState::Insert && row > insertRow()) --row;
+    }
+    return rows_[u(view_[u(row)])].values[u(fieldIndex)];
+}
+
+Bookmark Dataset::bookmarkAt(int row) const {
+    if (row < 0 || row >= rowCount()) return -1;
+    if (state_ == DatasetState::Insert) {
+        if (row == insertRow()) return -1;
+        if (row > insertRow()) --row;
+    }
+    return view_[u(row)];
+}
+
+int Dataset::rowOf(Bookmark b) const {
+    if (!active() || b < 0) return -1;
+    auto it = std::find(view_.begin(), view_.end(), static_cast<int>(b));
+    if (it == view_.end()) return -1;
+    int row = static_cast<int>(it - view_.begin());
+    if (state_ == DatasetState::Insert && row >= insertRow()) ++row;
+    return row;
+}
+
 Bookmark Dataset::bookmark() const {
     if (!active() || view_.empty()) return -1;
     return view_[u(pos_)];

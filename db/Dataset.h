@@ -104,6 +104,17 @@ class Dataset {
     int recNo() const { return view_.empty() ? 0 : pos_ + 1; }  // 1-based, 0 when empty
     void setRecNo(int recNo);
 
+    // Random access for grids and lists, by 0-based position among the visible rows,
+    // without moving the cursor. The row being edited reads its edit buffer; while a row
+    // is inserted it sits at currentRow() and the rows after it shift down by one.
+    int rowCount() const { return recordCount() + (state_ == DatasetState::Insert ? 1 : 0); }
+    int currentRow() const { return state_ == DatasetState::Insert ? insertRow() : pos_; }
+    const Value& valueAt(int row, int field) const;
+    // The bookmark of the row at a position (-1 for the row being inserted), and the
+    // position of a bookmarked row (-1 when it is gone or filtered out).
+    Bookmark bookmarkAt(int row) const;
+    int rowOf(Bookmark b) const;
+
     Bookmark bookmark() const;
     bool bookmarkValid(Bookmark b) const;
     void gotoBookmark(Bookmark b);  // Error when the row is gone or filtered out
@@ -183,6 +194,8 @@ class Dataset {
     std::int64_t writeInsert();
     void writeDelete(const std::vector<Value>& row);
     int keyIndex() const;
+    int insertRow() const;
+    void startInsert(bool atEnd);
 
     void notifyDataset();
     void notifyRecord(const Field* f);

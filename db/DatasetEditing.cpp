@@ -65,10 +65,19 @@ void Dataset::edit() {
 }
 
 void Dataset::insert() {
+    startInsert(false);
+}
+
+void Dataset::append() {
+    startInsert(true);
+}
+
+// The position is known before anyone hears of the new row, so a grid shows it in place.
+void Dataset::startInsert(bool atEnd) {
     checkBrowseMode();
     if (beforeInsert) beforeInsert(*this);
     if (readOnly_) raiseEditError(Error("Cannot modify a read-only dataset"));
-    insertPos_ = view_.empty() ? 0 : pos_;
+    insertPos_ = atEnd || view_.empty() ? recordCount() : pos_;
     editRow_ = -1;
     editValues_.assign(fields_.size(), Value());
     modified_ = false;
@@ -77,11 +86,6 @@ void Dataset::insert() {
     notifyState();
     notifyRecord(nullptr);
     if (afterInsert) afterInsert(*this);
-}
-
-void Dataset::append() {
-    insert();
-    insertPos_ = recordCount();
 }
 
 void Dataset::setFieldValue(Field& f, const Value& v) {

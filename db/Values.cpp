@@ -145,7 +145,11 @@ bool parseDateTime(std::string_view text, DateTime& out) {
         for (int k = 0; k < 3; ++k)
             ms = ms * 10 + (frac[k] >= '0' && frac[k] <= '9' ? frac[k] - '0' : 0);
     }
-    if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59) return false;
+    if (mo < 1 || mo > 12 || d < 1 || h > 23 || mi > 59 || s > 59) return false;
+    // A day past the month's end would roll over into the next month: refuse it.
+    static constexpr int kDays[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    bool leap = (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+    if (d > kDays[mo - 1] + (mo == 2 && leap ? 1 : 0)) return false;
     out = makeDateTime(y, mo, d, h, mi, s, ms);
     return true;
 }

@@ -365,6 +365,45 @@ TEST_P(DatasetEdit, ADatasetWithoutAnUpdateTableRefusesToPost) {
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark WHERE m1 = 1"), Value(1));
 }
 
+// Grids read rows by position: the edited row shows its buffer, a new row takes its place
+// among the others (also when appended), and bookmarks map back to positions.
+TEST_P(DatasetEdit, RowsReadByPositionShowTheEditAndTheNewRow) {
+    int m1 = marks.field("m1").index();
+    int n = marks.recordCount();
+    const Value secondM1 = marks.valueAt(1, m1);
+    marks.setRecNo(2);
+    marks.edit();
+    marks.field("m1").setValue(Value(77.0));
+    EXPECT_EQ(marks.valueAt(1, m1), Value(77.0));
+    EXPECT_EQ(marks.valueAt(0, m1), Value(10.5));
+    EXPECT_EQ(marks.valueAt(n, m1), Value());  // past the end reads NULL
+    marks.cancel();
+    EXPECT_EQ(marks.valueAt(1, m1), secondM1);
+
+    db::Bookmark second = marks.bookmarkAt(1);
+    marks.insert();
+    EXPECT_EQ(marks.rowCount(), n + 1);
+    EXPECT_EQ(marks.currentRow(), 1);
+    EXPECT_EQ(marks.bookmarkAt(1), -1);
+    EXPECT_EQ(marks.valueAt(1, m1), Value());
+    EXPECT_EQ(marks.valueAt(2, m1), secondM1);
+    EXPECT_EQ(marks.rowOf(second), 2);
+    marks.cancel();
+    EXPECT_EQ(marks.rowOf(second), 1);
+
+    int seenAt = -1;
+    struct Probe : db::DatasetListener {
+        int* seen;
+        void stateChanged(db::Dataset& d) override { *seen = d.currentRow(); }
+    } probe;
+    probe.seen = &seenAt;
+    marks.addListener(&probe);
+    marks.append();
+    EXPECT_EQ(seenAt, n);  // the listener already sees the new row at the end
+    marks.removeListener(&probe);
+    marks.cancel();
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends, DatasetEdit, testing::ValuesIn(backends()), backendName);
 
 }  // namespace

@@ -55,6 +55,11 @@ TEST(Values, DateTimesBothWaysAndRefusedNonsense) {
         {"01.09.2024 08:05", true, db::makeDateTime(2024, 9, 1, 8, 5)},
         {"1900-01-01", true, db::DateTime{0}},
         {"31.13.2024", false, {}},
+        {"31.02.2024", false, {}},  // would be 02.03.2024
+        {"29.02.2023", false, {}},
+        {"2024-04-31", false, {}},
+        {"29.02.2000", true, db::makeDateTime(2000, 2, 29)},
+        {"29.02.1900", false, {}},
         {"2024-01-01 25:00", false, {}},
         {"yesterday", false, {}},
     };

@@ -1,0 +1,126 @@
+#include "ui/DataGridDelegate.h"
+
+#include <QApplication>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace ui {
+
+DataGridDelegate::DataGridDelegate(DataGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
+
+bool DataGridDelegate::hasButton(const QModelIndex& index) const {
+    DataGridColumn* c = grid_->column(index.column());
+    return c && c->editButtonVisible() && index == grid_->currentIndex();
+}
+
+DataGrid::CellDraw DataGridDelegate::prepareCell(QPainter* painter,
+                                                 const QStyleOptionViewItem& option,
+                                                 const QModelIndex& index) const {
+    DataGridColumn* c = grid_->column(index.column());
+    db::Dataset* ds = grid_->dataset();
+    DataGrid::DrawState state;
+    bool current = index == grid_->currentIndex();
+    if (current || (ds && grid_->isRowSelected(ds->bookmarkAt(index.row()))))
+        state |= DataGrid::Selected;
+    if (current && grid_->hasFocus()) state |= DataGrid::Focused;
+
+    const QPalette& pal = option.palette;
+    QColor background = c->color().isValid() ? c->color() : pal.color(QPalette::Base);
+    QColor text = pal.color(QPalette::Text);
+    if ((grid_->options() & DataGrid::RowHighlight) && ds && index.row() == ds->currentRow() &&
+        !current)
+        background = pal.color(QPalette::Highlight).lighter(185);
+    if (state & DataGrid::Selected) {
+        background = (state & DataGrid::Focused) ? pal.color(QPalette::Highlight)
+                                                 : pal.color(QPalette::Highlight).lighter(160);
+        text = (state & DataGrid::Focused) ? pal.color(QPalette::HighlightedText)
+                                           : pal.color(QPalette::Text);
+    }
+    return DataGrid::CellDraw{painter,
+                              option.rect,
+                              index.row(),
+                              index.column(),
+                              c,
+                              state,
+                              background,
+                              text,
+                              c->font(),
+                              grid_->cellText(index.row(), index.column()),
+                              c->alignment()};
+}
+
+void DataGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
+                             const QModelIndex& index) const {
+    if (!grid_->column(index.column())) return;
+    DataGrid::CellDraw cell = prepareCell(painter, option, index);
+    painter->save();
+    if (grid_->defaultDrawing()) grid_->defaultDrawColumnCell(cell);
+    if (grid_->onDrawColumnCell) grid_->onDrawColumnCell(*grid_, cell);
+    if (hasButton(index)) {
+        QStyleOptionButton button;
+        button.rect = DataGrid::editButtonRect(option.rect);
+        button.state = QStyle::State_Enabled | QStyle::State_Raised;
+        button.palette = option.palette;
+        QStyle* style = grid_->style();
+        style->drawControl(QStyle::CE_PushButtonBevel, &button, painter, grid_);
+        QStyleOption arrow;
+        arrow.rect = button.rect.adjusted(3, 4, -3, -4);
+        arrow.palette = option.palette;
+        arrow.state = QStyle::State_Enabled;
+        style->drawPrimitive(QStyle::PE_IndicatorArrowDown, &arrow, painter, grid_);
+    }
+    painter->restore();
+}
+
+QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
+                                        const QModelIndex& index) const {
+    DataGridColumn* c = grid_->column(index.column());
+    auto* editor = new QLineEdit(parent);
+    editor->setFrame(false);
+    if (c) {
+        editor->setFont(c->font());
+        editor->setAlignment(c->alignment());
+    }
+    return editor;
+}
+
+void DataGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        // An editor opened by typing already holds the key; keep it.
+        if (!line->isModified()) line->setText(index.data(Qt::EditRole).toString());
+    }
+}
+
+void DataGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
+                                    const QModelIndex& index) const {
+    auto* line = qobject_cast<QLineEdit*>(editor);
+    if (!line) return;
+    model->setData(index, line->text(), Qt::EditRole);
+    // Whatever the outcome, the editor now shows what the field holds.
+    line->setText(index.data(Qt::EditRole).toString());
+    line->setModified(false);
+}
+
+void DataGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionViewItem& option,
+                                            const QModelIndex& index) const {
+    QRect r = option.rect.adjusted(0, 0, -1, -1);
+    DataGridColumn* c = grid_->column(index.column());
+    if (c && c->editButtonVisible()) r.setRight(DataGrid::editButtonRect(option.rect).left() - 1);
+    editor->setGeometry(r);
+}
+
+bool DataGridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,
+                                   const QStyleOptionViewItem& option, const QModelIndex& index) {
+    if (event->type() == QEvent::MouseButtonPress && hasButton(index)) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        if (mouse->button() == Qt::LeftButton &&
+            DataGrid::editButtonRect(option.rect).contains(mouse->position().toPoint())) {
+            grid_->openEditButton(index.column());
+            return true;
+        }
+    }
+    return QStyledItemDelegate::editorEvent(event, model, option, index);
+}
+
+}  // namespace ui

@@ -1,0 +1,105 @@
+#include "ui/DataGridParts.h"
+
+#include <QPainter>
+#include <QScrollBar>
+#include <QStyleOptionHeader>
+
+#include "ui/DataGrid.h"
+
+namespace ui {
+
+namespace {
+
+constexpr int kTitleFlags = Qt::AlignCenter | Qt::TextWordWrap;
+constexpr int kPadding = 3;
+
+}  // namespace
+
+DataGridTitles::DataGridTitles(DataGrid* grid) : QHeaderView(Qt::Horizontal, grid), grid_(grid) {
+    setSectionsClickable(false);
+    setHighlightSections(false);
+    setDefaultAlignment(Qt::AlignCenter);
+    connect(this, &QHeaderView::sectionResized, this, [this] { updateGeometry(); });
+}
+
+int DataGridTitles::titleHeight(int logicalIndex, int width) const {
+    QFontMetrics fm(grid_->titleFont());
+    DataGridColumn* c = grid_->column(logicalIndex);
+    QString title = c ? c->title() : QString();
+    int w = std::max(8, width - 2 * kPadding);
+    QRect r = fm.boundingRect(QRect(0, 0, w, 10000), kTitleFlags, title.isEmpty() ? " " : title);
+    return r.height() + 2 * kPadding + 2;
+}
+
+QSize DataGridTitles::sectionSizeFromContents(int logicalIndex) const {
+    return {sectionSize(logicalIndex), titleHeight(logicalIndex, sectionSize(logicalIndex))};
+}
+
+QSize DataGridTitles::sizeHint() const {
+    int height = QFontMetrics(grid_->titleFont()).height() + 2 * kPadding + 2;
+    for (int i = 0; i < count(); ++i)
+        if (!isSectionHidden(i)) height = std::max(height, titleHeight(i, sectionSize(i)));
+    return {length(), height};
+}
+
+void DataGridTitles::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const {
+    if (!rect.isValid()) return;
+    QStyleOptionHeader opt;
+    initStyleOption(&opt);
+    opt.rect = rect;
+    opt.section = logicalIndex;
+    opt.text.clear();
+    opt.position = QStyleOptionHeader::Middle;
+    painter->save();
+    // The style puts back the clip it found; without one it would clip everything after.
+    painter->setClipRect(rect);
+    style()->drawControl(QStyle::CE_Header, &opt, painter, this);
+    DataGridColumn* c = grid_->column(logicalIndex);
+    if (c) {
+        painter->setFont(grid_->titleFont());
+        painter->setPen(grid_->titleColor());
+        painter->drawText(rect.adjusted(kPadding, kPadding, -kPadding, -kPadding), kTitleFlags,
+                          c->title());
+    }
+    painter->restore();
+}
+
+DataGridFooter::DataGridFooter(DataGrid* grid) : QWidget(grid), grid_(grid) {
+    setAutoFillBackground(false);
+}
+
+int DataGridFooter::rowHeight() const {
+    return QFontMetrics(grid_->footerFont()).height() + 2 * kPadding + 2;
+}
+
+void DataGridFooter::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    const QPalette& pal = grid_->palette();
+    p.fillRect(rect(), pal.color(QPalette::Button));
+    p.setPen(pal.color(QPalette::Mid));
+    p.drawLine(rect().topLeft(), rect().topRight());
+    QHeaderView* header = grid_->horizontalHeader();
+    int left = grid_->viewport()->geometry().left() - geometry().left();
+    p.setFont(grid_->footerFont());
+    for (int i = 0; i < header->count(); ++i) {
+        if (header->isSectionHidden(i)) continue;
+        int x = left + header->sectionViewportPosition(i);
+        int w = header->sectionSize(i);
+        if (x + w < left || x > width()) continue;
+        QRect cell(x, 1, w, height() - 1);
+        p.setPen(pal.color(QPalette::Mid));
+        p.drawLine(cell.topRight(), cell.bottomRight());
+        DataGridColumn* c = grid_->column(i);
+        if (!c || c->footerText().isEmpty()) continue;
+        p.setPen(pal.color(QPalette::ButtonText));
+        p.save();
+        p.setClipRect(QRect(left, 0, width() - left, height()));
+        QRect text = cell.adjusted(kPadding, 0, -kPadding, 0);
+        Qt::Alignment h = c->alignment() & Qt::AlignHorizontal_Mask;
+        p.drawText(text, static_cast<int>(h | Qt::AlignVCenter),
+                   p.fontMetrics().elidedText(c->footerText(), Qt::ElideRight, text.width()));
+        p.restore();
+    }
+}
+
+}  // namespace ui
