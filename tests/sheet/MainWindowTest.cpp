@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QListWidget>
 #include <QTimer>
 #include <QToolButton>
 
@@ -10,6 +8,8 @@
 #include "signin/TForm8.h"
 #include "tests/support/TempFolder.h"
 #include "ui/Application.h"
+#include "ui/LookupComboBox.h"
+#include "ui/LookupListBox.h"
 
 namespace {
 
