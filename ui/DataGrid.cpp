@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QScrollBar>
@@ -319,6 +320,8 @@ void DataGrid::rowHeaderPressed(int row) {
     if (!ds) return;
     db::Bookmark b = ds->bookmarkAt(row);
     setCurrentIndex(model_->index(row, std::max(0, currentIndex().column())));
+    // A row that could not be left (its post failed) keeps the grid, and the selection.
+    if (ds->currentRow() != ds->rowOf(b)) return;
     if (!(options_ & MultiSelect) || b < 0) return;
     Qt::KeyboardModifiers mods = QApplication::keyboardModifiers();
     if (mods & Qt::ShiftModifier && selectionAnchor_ >= 0 && ds->rowOf(selectionAnchor_) >= 0) {
@@ -439,11 +442,25 @@ db::Value DataGrid::parseCellText(const DataGridColumn& c, const db::Field& fiel
     }
 }
 
+bool DataGrid::commitEditor() {
+    if (state() != EditingState) return true;
+    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible()) continue;
+        lastCommitOk_ = true;
+        commitData(editor);
+        return lastCommitOk_;
+    }
+    return true;
+}
+
 bool DataGrid::commitCell(int row, int columnIndex, QString text) {
+    lastCommitOk_ = false;
     db::Dataset* ds = dataset();
     DataGridColumn* c = column(columnIndex);
     if (!ds || !c || row != ds->currentRow() || !cellEditable(row, columnIndex)) return false;
+    lastCommitOk_ = true;
     if (text == cellText(row, columnIndex)) return true;  // nothing changed
+    lastCommitOk_ = false;
     try {
         db::Field* f = c->field();
         if (ds->state() == db::DatasetState::Browse) ds->edit();
@@ -454,6 +471,7 @@ bool DataGrid::commitCell(int row, int columnIndex, QString text) {
         // The check may have moved or closed the dataset; then there is nothing to write.
         if (dataset() != ds || ds->currentRow() != row || c->field() != f || !f) return false;
         f->setValue(parseCellText(*c, *f, text));
+        lastCommitOk_ = true;
         return true;
     } catch (...) {
         ControlDialogs::reportError(std::current_exception());

@@ -116,6 +116,11 @@ class DataGrid : public QTableView {
     // Commits the text typed into a cell of the current row: the column's update check,
     // then the field. False when the edit was refused or failed (the failure is shown).
     bool commitCell(int row, int column, QString text);
+    // Writes what the open cell editor holds to the field now, as Enter would; a command
+    // that posts the row (a save button that takes no focus) calls it first so that the
+    // text being typed is not lost. True when there was nothing to write or it was
+    // written; false when it was refused (the editor then shows the field again).
+    bool commitEditor();
     bool cellEditable(int row, int column) const;
     // The rectangle of the edit button in a cell's rectangle.
     static QRect editButtonRect(const QRect& cell);
@@ -168,6 +173,7 @@ class DataGrid : public QTableView {
     bool syncing_ = false;
     bool applyingWidths_ = false;
     bool inGeometries_ = false;
+    bool lastCommitOk_ = true;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DataGrid::Options)

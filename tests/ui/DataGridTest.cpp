@@ -176,6 +176,29 @@ TEST_F(Grid, ReadOnlyCellsOpenNoEditorAndChangeNothing) {
     EXPECT_EQ(at(0, 5).data().toString(), "35.5");
 }
 
+// A save command that takes no focus leaves the editor open: committing it first writes
+// the text being typed, or refuses it as Enter would.
+TEST_F(Grid, OpenEditorIsCommittedBeforeASaveCommandPosts) {
+    EXPECT_TRUE(grid.commitEditor());  // nothing open
+    grid.setCurrentIndex(at(0, 1));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    ASSERT_NE(editor(), nullptr);
+    editor()->selectAll();
+    editor()->insert("33");
+    EXPECT_TRUE(grid.commitEditor());
+    EXPECT_EQ(field("m1"), db::Value(33));
+    marks.post();
+    EXPECT_EQ(scalar("SELECT m1 FROM mark WHERE id_mark = 1"), db::Value(33));
+
+    ASSERT_NE(editor(), nullptr);  // still open, showing the field
+    EXPECT_EQ(editor()->text(), "33");
+    editor()->selectAll();
+    editor()->insert("3.5");
+    EXPECT_FALSE(grid.commitEditor());
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(field("m1"), db::Value(33));
+}
+
 TEST_F(Grid, LeavingTheRowPostsItAndAFailedPostKeepsTheEdit) {
     ASSERT_TRUE(enter(0, 1, "44"));
     EXPECT_EQ(marks.state(), db::DatasetState::Edit);
@@ -196,6 +219,11 @@ TEST_F(Grid, LeavingTheRowPostsItAndAFailedPostKeepsTheEdit) {
     EXPECT_EQ(marks.state(), db::DatasetState::Edit);
     EXPECT_EQ(field("m1"), db::Value(55));
     EXPECT_EQ(at(1, 1).data().toString(), "55");
+    errors.clear();
+    clickIndicator(3);  // the row indicator cannot leave it either, nor select
+    EXPECT_EQ(errors, QStringList{QString::fromUtf8(db::kRowNotLocated)});
+    EXPECT_EQ(marks.recNo(), 2);
+    EXPECT_EQ(grid.selectedRowCount(), 0);
 
     // Esc drops the edit; now the row can be left.
     QTest::keyClick(&grid, Qt::Key_Escape);

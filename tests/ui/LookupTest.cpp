@@ -81,6 +81,15 @@ TEST_F(Lookup, ReopenedListShowsTheKeyAgainAndAClosedOneShowsNothing) {
     EXPECT_EQ(list.text(), "ПМ-202");
     EXPECT_EQ(list.currentIndex().row(), 1);
 
+    // A cleared control stays cleared when its list is filled again.
+    combo.clearKey();
+    list.clearKey();
+    groups.close();
+    groups.open();
+    EXPECT_EQ(combo.currentIndex(), -1);
+    EXPECT_EQ(combo.text(), "");
+    EXPECT_FALSE(list.currentIndex().isValid());
+
     // Detaching the source empties the controls.
     combo.setListSource(nullptr);
     EXPECT_EQ(combo.count(), 0);
