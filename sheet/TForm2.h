@@ -115,6 +115,7 @@ class TForm2 : public QMainWindow,
 
   private:
     void buildControls();
+    void buildGrid(QWidget* parent);
     void buildSelectionArea(QWidget* area);
     void buildSheetRow(QWidget* row);
     void buildStatusBar();

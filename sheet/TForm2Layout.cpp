@@ -19,6 +19,7 @@
 #include "data/TDM_ZOL_3.h"
 #include "sheet/TForm2.h"
 #include "ui/DataGrid.h"
+#include "ui/DataGridColumn.h"
 #include "ui/DataSource.h"
 #include "ui/LookupComboBox.h"
 #include "ui/LookupListBox.h"
@@ -108,11 +109,7 @@ void TForm2::buildControls() {
     buildSheetRow(sheetRow);
     page->addWidget(sheetRow);
 
-    KXDBGridEh1 = new ui::DataGrid(central);
-    KXDBGridEh1->setObjectName(QStringLiteral("KXDBGridEh1"));
-    QPalette grid = KXDBGridEh1->palette();
-    grid.setColor(QPalette::Base, kSilver);
-    KXDBGridEh1->setPalette(grid);
+    buildGrid(central);
     auto* gridBox = new QHBoxLayout;
     gridBox->setContentsMargins(6, 0, 6, 0);
     gridBox->addWidget(KXDBGridEh1);
@@ -125,6 +122,60 @@ void TForm2::buildControls() {
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     N2 = PopupMenu1->addAction(QStringLiteral("н/п"));
     N2->setObjectName(QStringLiteral("N2"));
+}
+
+void TForm2::buildGrid(QWidget* parent) {
+    KXDBGridEh1 = new ui::DataGrid(parent);
+    ui::DataGrid* grid = KXDBGridEh1;
+    grid->setObjectName(QStringLiteral("KXDBGridEh1"));
+    QPalette silver = grid->palette();
+    silver.setColor(QPalette::Base, kSilver);
+    grid->setPalette(silver);
+    grid->setTitleColor(Qt::gray);
+    // Rows are deleted through the deletion confirmation, never by the grid itself.
+    grid->setAllowedOperations(ui::DataGrid::Operations(
+        ui::DataGrid::AllowInsert | ui::DataGrid::AllowUpdate | ui::DataGrid::AllowAppend));
+    grid->setOptions(ui::DataGrid::Options(ui::DataGrid::Editing | ui::DataGrid::AlwaysShowEditor |
+                                           ui::DataGrid::Indicator | ui::DataGrid::ConfirmDelete |
+                                           ui::DataGrid::MultiSelect | ui::DataGrid::RowHighlight |
+                                           ui::DataGrid::EnterMovesCells));
+    grid->setFooterVisible(true);
+    grid->setAutoFitColumns(true);
+
+    // The columns every sheet has; the columns of the sheet's rule follow them.
+    const struct {
+        const char* field;
+        const char* title;
+        int width;  // 0: the grid's default
+        bool visible;
+    } fixed[] = {
+        {"Rec_no", "П/П", 48, true},
+        {"primech", "Допуск по оплате", 60, true},
+        {"student", "Студент", 172, true},
+        {"p20", "Группа", 0, true},
+        {"teacher", "Преподаватель", 104, true},
+        {"exam", "Форм/контр.", 77, false},
+        {"f_est", "Форма ведомости", 103, true},
+        {"p35", "№", 52, false},
+        {"p36", "Дата сдачи", 0, false},
+    };
+    for (const auto& f : fixed) {
+        ui::DataGridColumn* c = grid->addColumn(QString::fromUtf8(f.field));
+        c->setTitle(QString::fromUtf8(f.title));
+        if (f.width > 0) c->setWidth(f.width);
+        c->setReadOnly(true);
+        c->setVisible(f.visible);
+        c->setColor(Qt::white);
+    }
+    ui::DataGridColumn* admission = grid->column(1);
+    admission->setMinWidth(60);
+    admission->setMaxWidth(60);
+    admission->setAlignment(Qt::AlignCenter);
+    QFont bold = grid->font();
+    bold.setBold(true);
+    bold.setPixelSize(13);
+    admission->setFont(bold);
+    grid->column(2)->setFooterText(QStringLiteral("Сумма баллов"));
 }
 
 void TForm2::buildSelectionArea(QWidget* area) {

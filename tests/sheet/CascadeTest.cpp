@@ -9,6 +9,7 @@
 #include "data/LoginContext.h"
 #include "tests/sheet/SheetFixture.h"
 #include "ui/DataGrid.h"
+#include "ui/DataGridColumn.h"
 #include "ui/LookupComboBox.h"
 #include "ui/LookupListBox.h"
 
@@ -39,6 +40,39 @@ TEST_F(Cascade, AtStartOnlyTheYearCanBeChosen) {
     EXPECT_EQ(form->Label3->text(), "_");
     EXPECT_EQ(form->RuleId, -1);
     EXPECT_EQ(menuItems(form->PopupMenu1), QStringList{"н/п"});
+}
+
+// The nine columns every sheet has, read-only; the rule's columns come after them.
+TEST_F(Cascade, TheGridStartsWithTheFixedColumns) {
+    const struct {
+        const char* field;
+        const char* title;
+        int width;
+        bool visible;
+    } fixed[] = {
+        {"Rec_no", "П/П", 48, true},
+        {"primech", "Допуск по оплате", 60, true},
+        {"student", "Студент", 172, true},
+        {"p20", "Группа", 64, true},
+        {"teacher", "Преподаватель", 104, true},
+        {"exam", "Форм/контр.", 77, false},
+        {"f_est", "Форма ведомости", 103, true},
+        {"p35", "№", 52, false},
+        {"p36", "Дата сдачи", 64, false},
+    };
+    const ui::DataGrid* grid = form->KXDBGridEh1;
+    ASSERT_EQ(grid->columnCount(), 9);
+    for (int i = 0; i < 9; ++i) {
+        const ui::DataGridColumn* c = grid->column(i);
+        EXPECT_EQ(c->fieldName(), fixed[i].field) << i;
+        EXPECT_EQ(c->title(), fixed[i].title) << i;
+        EXPECT_EQ(c->width(), fixed[i].width) << i;
+        EXPECT_EQ(c->visible(), fixed[i].visible) << i;
+        EXPECT_TRUE(c->readOnly()) << i;
+    }
+    EXPECT_EQ(grid->column(2)->footerText(), "Сумма баллов");
+    EXPECT_TRUE(grid->footerVisible());
+    EXPECT_FALSE(grid->allowedOperations().testFlag(ui::DataGrid::AllowDelete));
 }
 
 TEST_F(Cascade, AGroupSheetFromYearToSheetForm) {
