@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <QString>
+#include <string>
+#include <vector>
 
 #include "data/EditingControls.h"
 #include "db/Values.h"
@@ -19,6 +22,9 @@ class QToolButton;
 namespace data {
 class TDM_ZOL_3;
 }
+namespace signin {
+class TForm4;
+}
 namespace ui {
 class DataGrid;
 class DataSource;
@@ -32,7 +38,8 @@ namespace sheet {
 // teacher narrows the choice down to one sheet in the selection lists at the top (year,
 // semester, discipline, form of assessment, group or stream, department, sheet form).
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
-// controls), TForm2Cascade.cpp (the selection lists).
+// controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
+// rows).
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public structure::StructureEditorHost {
@@ -104,6 +111,9 @@ class TForm2 : public QMainWindow,
     QString RuleIdText;  // empty when no rule is known
     int RuleId = -1;
     bool EditorOpenedForMissingRule = false;
+    // The sheet form loaded: the chosen entry's id, 1 for the entry with key -1.
+    int SheetFormId = 1;
+    int GradeColumnIndex = -1;  // the "Оценка" column
 
   public slots:
     void DBLookupComboBox1Click();
@@ -112,6 +122,13 @@ class TForm2 : public QMainWindow,
     void DBLookupComboBox11Click();
     void DBLookupListBox2Click();
     void DBLookupComboBox9Click();
+    void DBLookupComboBox3Click();
+    void ComboBox1Change();
+    // Runs each statement as a command, in order; an error stops the list.
+    void ExecuteStatements(const std::vector<std::string>& statements);
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
 
   private:
     void buildControls();
@@ -132,6 +149,7 @@ class TForm2 : public QMainWindow,
     void openSheetForms(const db::Value& chosen, bool stream);
 
     data::TDM_ZOL_3& dm_;
+    QPointer<signin::TForm4> loadingNotice_;
 };
 
 }  // namespace sheet

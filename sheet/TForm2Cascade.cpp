@@ -75,6 +75,8 @@ void TForm2::connectCascade() {
     connect(DBLookupComboBox9, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox9Click);
     // A department picked for a stream runs the group step again.
     connect(DBLookupComboBox2, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox9Click);
+    connect(DBLookupComboBox3, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox3Click);
+    connect(ComboBox1, &QComboBox::activated, this, &TForm2::ComboBox1Change);
 }
 
 void TForm2::closeSheet() {
