@@ -1,9 +1,11 @@
 #include "sheet/TForm2.h"
 
+#include <QSysInfo>
 #include <QToolButton>
 #include <memory>
 
 #include "data/TDM_ZOL_3.h"
+#include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
 #include "ui/Application.h"
 #include "ui/LookupComboBox.h"
@@ -17,6 +19,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     setWindowTitle(signin::TForm8::mainWindowCaption());
     buildControls();
     connectCascade();
+    IdIPWatch1 = new signin::AddressWatcher(true, this);
 
     {
         auto signIn = std::make_unique<signin::TForm8>(dm_, this, programFolder);
@@ -24,6 +27,15 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     }
 
     dm_.setEditingControls(this);
+    if (!ui::Application::terminated()) {
+        ComputerName = QSysInfo::machineHostName().left(100);
+        db::Dataset& exec = dm_.ADOQ_Exec;
+        exec.close();
+        exec.setSql("Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23");
+        exec.open();
+        if (!exec.isEmpty() && !exec.field("id_field").isNull())
+            AdmissionStrict = static_cast<int>(exec.field("id_field").asInteger());
+    }
     setMinimumSize(803, 326);
     resize(1280, 800);
     setWindowState(windowState() | Qt::WindowMaximized);

@@ -23,8 +23,9 @@ namespace data {
 class TDM_ZOL_3;
 }
 namespace signin {
+class AddressWatcher;
 class TForm4;
-}
+}  // namespace signin
 namespace ui {
 class DataGrid;
 class DataSource;
@@ -114,6 +115,11 @@ class TForm2 : public QMainWindow,
     // The sheet form loaded: the chosen entry's id, 1 for the entry with key -1.
     int SheetFormId = 1;
     int GradeColumnIndex = -1;  // the "Оценка" column
+    int AdmissionStrict = 0;    // id_field of the defaults row 23, read at creation
+    QString ComputerName;       // the workstation's name, for the change log
+    // The workstation's local address, watched from creation; its history goes to
+    // iphist.dat when the window is destroyed.
+    signin::AddressWatcher* IdIPWatch1;
 
   public slots:
     void DBLookupComboBox1Click();

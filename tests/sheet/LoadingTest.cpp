@@ -148,5 +148,28 @@ TEST_F(Loading, ClosingSavesTheRowBeingEditedAndKeepsTheWindowWhenTheSaveFails) 
     EXPECT_EQ(log.messages.size(), 1);
 }
 
+// The statements the change log collects run in order; an error stops the list there.
+TEST_F(Loading, ExecuteStatementsRunsTheListInOrderAndStopsAtAnError) {
+    chooseUpToDiscipline(10, "Базы данных {3}");
+    pickText(form->DBLookupComboBox9, "ИС-24-1");
+    pickText(form->DBLookupComboBox3, "Ведомость");
+    db::Dataset& sheet = dm.ADO_SP_Sort;
+    sheet.first();
+    const std::string id = sheet.field("id_mark_mag").asString();
+    const std::string set = "UPDATE mark_mag SET m2 = ";
+    try {
+        form->ExecuteStatements({set + "9 WHERE id_mark_mag = " + id, "SELECT * FROM nowhere",
+                                 set + "10 WHERE id_mark_mag = " + id});
+        ADD_FAILURE() << "no error";
+    } catch (const std::exception& e) {
+        EXPECT_STREQ(e.what(), "Invalid object name 'nowhere'.");
+    }
+    db::Dataset& exec = dm.ADOQ_Exec;
+    exec.close();
+    exec.setSql("SELECT m2 FROM mark_mag WHERE id_mark_mag = " + id);
+    exec.open();
+    EXPECT_EQ(exec.field("m2").asInteger(), 9);
+}
+
 }  // namespace
 }  // namespace sheettest

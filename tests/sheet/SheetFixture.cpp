@@ -1,6 +1,7 @@
 #include "tests/sheet/SheetFixture.h"
 
 #include <QAbstractItemView>
+#include <QDir>
 #include <QLineEdit>
 #include <QTest>
 #include <QTimer>
@@ -22,6 +23,9 @@ namespace sheettest {
 namespace demo = server::qor::demo;
 
 void SignedIn::SetUp() {
+    // The window leaves its address history in the current folder when it goes.
+    previousFolder = QDir::currentPath();
+    QDir::setCurrent(folder.path());
     server::qor::install();
     database = folder.file(QStringLiteral("QOR.db"));
     server::qor::createDemo(database.toStdString());
@@ -49,6 +53,7 @@ void SignedIn::SetUp() {
 void SignedIn::TearDown() {
     form.reset();
     data::loginContext() = {};
+    QDir::setCurrent(previousFolder);
 }
 
 void SignedIn::execute(const std::string& sql) {

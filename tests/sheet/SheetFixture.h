@@ -39,6 +39,7 @@ class SignedIn : public testing::Test {
     void chooseUpToDiscipline(std::int64_t semester, const QString& discipline);
 
     testsupport::TempFolder folder;
+    QString previousFolder;
     QString database;
     data::TDM_ZOL_3 dm;
     std::unique_ptr<sheet::TForm2> form;
