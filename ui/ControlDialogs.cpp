@@ -46,6 +46,14 @@ void ControlDialogs::reportError(std::exception_ptr error) {
     QMessageBox::critical(QApplication::activeWindow(), QStringLiteral("Ошибка"), messageOf(error));
 }
 
+void ControlDialogs::guard(const std::function<void()>& step) {
+    try {
+        step();
+    } catch (...) {
+        reportError(std::current_exception());
+    }
+}
+
 bool ControlDialogs::ask(const QString& text) {
     if (questionHandler()) return questionHandler()(text);
     return QMessageBox::question(QApplication::activeWindow(), QStringLiteral("Подтверждение"),

@@ -19,6 +19,9 @@ class ControlDialogs {
     // Call inside a catch block, or give the error. db::Abort is dropped here.
     static void reportError(std::exception_ptr error);
     static bool ask(const QString& text);
+    // Runs a step that the user's action started (a handler of a control's event) and
+    // reports what it throws, so the error never unwinds through Qt's own code.
+    static void guard(const std::function<void()>& step);
 
     // An empty function restores the default.
     static void setErrorHandler(ErrorHandler handler);

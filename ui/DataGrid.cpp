@@ -398,6 +398,15 @@ bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     return QTableView::edit(index, trigger, event);
 }
 
+void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+    // Enter in an editor commits; with Enter acting as Tab it then moves on, unless the
+    // text was refused.
+    if (hint == QAbstractItemDelegate::SubmitModelCache && (options_ & EnterMovesCells) &&
+        lastCommitOk_)
+        hint = QAbstractItemDelegate::EditNextItem;
+    QTableView::closeEditor(editor, hint);
+}
+
 db::Value DataGrid::parseCellText(const DataGridColumn& c, const db::Field& field,
                                   const QString& text) const {
     QString t = text.trimmed();
@@ -482,7 +491,7 @@ bool DataGrid::commitCell(int row, int columnIndex, QString text) {
 void DataGrid::openEditButton(int columnIndex) {
     DataGridColumn* c = column(columnIndex);
     if (!c || !c->editButtonVisible()) return;
-    emit editButtonClicked(c);
+    ControlDialogs::guard([this, c] { emit editButtonClicked(c); });
     if (QMenu* menu = c->editButtonMenu()) {
         QRect r = visualRect(currentIndex());
         menu->popup(viewport()->mapToGlobal(r.bottomLeft()));
@@ -585,7 +594,7 @@ void DataGrid::mousePressEvent(QMouseEvent* event) {
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     if (onKeyDown) {
-        onKeyDown(*this, key, event->modifiers());
+        ControlDialogs::guard([&] { onKeyDown(*this, key, event->modifiers()); });
         if (key == 0) {
             event->accept();
             return;

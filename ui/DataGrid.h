@@ -107,9 +107,12 @@ class DataGrid : public QTableView {
     // The rectangle of a cell in viewport coordinates (empty when not shown).
     QRect cellRect(int row, int column) const;
 
-    // Runs first for every key pressed in the grid; setting the key to 0 swallows it.
+    // Runs first for every key pressed in the grid; setting the key to 0 swallows it. What
+    // this hook, the column checks and the signals' handlers throw is reported through
+    // ControlDialogs.
     std::function<void(DataGrid& grid, int& key, Qt::KeyboardModifiers modifiers)> onKeyDown;
-    // Runs for every data cell painted, after the default drawing (if on).
+    // Runs for every data cell painted, after the default drawing (if on). It must not
+    // throw: it runs inside painting, where no message can be shown.
     std::function<void(DataGrid& grid, CellDraw& cell)> onDrawColumnCell;
     void defaultDrawColumnCell(CellDraw& cell) const;
 
@@ -142,6 +145,7 @@ class DataGrid : public QTableView {
     void resizeEvent(QResizeEvent* event) override;
     void updateGeometries() override;
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+    void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
   private:
     friend class DataGridModel;

@@ -2,6 +2,8 @@
 
 #include <QAbstractItemView>
 
+#include "ui/ControlDialogs.h"
+
 namespace ui {
 
 LookupComboBox::LookupComboBox(QWidget* parent)
@@ -30,11 +32,11 @@ void LookupComboBox::userChose(int row) {
     key_ = model_->keyAt(row);
     model_->locateKey(key_);
     showKey();
-    emit picked();
+    ControlDialogs::guard([this] { emit picked(); });
 }
 
 void LookupComboBox::showPopup() {
-    emit dropDown();
+    ControlDialogs::guard([this] { emit dropDown(); });
     showKey();  // the handler may have changed what the key means
     if (dropDownWidth_ > 0) view()->setMinimumWidth(dropDownWidth_);
     QComboBox::showPopup();

@@ -47,6 +47,7 @@ class LookupComboBox : public QComboBox {
     void showPopup() override;
 
   signals:
+    // An error thrown by a handler of these is reported through ControlDialogs.
     // The user chose an entry (the same one again, too); the key value is already set.
     void picked();
     // The list is about to open; a handler may still change the key field.

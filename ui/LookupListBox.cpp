@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include "ui/ControlDialogs.h"
+
 namespace ui {
 
 LookupListBox::LookupListBox(QWidget* parent)
@@ -63,7 +65,7 @@ void LookupListBox::userChose(int row) {
     key_ = model_->keyAt(row);
     model_->locateKey(key_);
     showKey();
-    emit picked();
+    ControlDialogs::guard([this] { emit picked(); });
 }
 
 }  // namespace ui

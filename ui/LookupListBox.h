@@ -31,6 +31,7 @@ class LookupListBox : public QListView {
     void setHint(const QString& text) { setToolTip(text); }
 
   signals:
+    // An error thrown by a handler of these is reported through ControlDialogs.
     // The user chose an entry with the mouse or the keyboard (clicking the chosen one
     // again, too); the key value is already set.
     void picked();

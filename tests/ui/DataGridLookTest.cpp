@@ -15,18 +15,18 @@ using GridLook = GridTest;
 
 TEST_F(GridLook, TitlesWrapFooterShowsStaticTextAndWidthsFitTheGrid) {
     grid.clearColumns();
-    struct Spec {
+    struct Layout {
         const char* field;
         const char* title;
         int width;
     };
-    const Spec specs[] = {{"id_mark", "П/П", 48},
-                          {"note", "Допуск по оплате", 60},
-                          {"student", "Студент", 172},
-                          {"m1", "Модуль 1\n(макс. 40)", 60},
-                          {"m2", "Модуль 2\n(макс. 60)", 60},
-                          {"p36", "Дата сдачи", 105}};
-    for (const Spec& s : specs) {
+    const Layout layout[] = {{"id_mark", "П/П", 48},
+                             {"note", "Допуск по оплате", 60},
+                             {"student", "Студент", 172},
+                             {"m1", "Модуль 1\n(макс. 40)", 60},
+                             {"m2", "Модуль 2\n(макс. 60)", 60},
+                             {"p36", "Дата сдачи", 105}};
+    for (const Layout& s : layout) {
         ui::DataGridColumn* c = grid.addColumn(s.field);
         c->setTitle(s.title);
         c->setWidth(s.width);

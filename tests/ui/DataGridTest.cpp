@@ -322,6 +322,21 @@ TEST_F(Grid, CtrlDeleteAsksWhenConfirmDeleteIsOnAndTheKeyHookComesFirst) {
     EXPECT_EQ(keys, 1);
 }
 
+TEST_F(Grid, EnterActsAsTabWhenAskedButNotAfterARefusal) {
+    grid.setOption(ui::DataGrid::EnterMovesCells);
+    ASSERT_TRUE(enter(0, 1, "15"));
+    EXPECT_EQ(grid.currentIndex(), at(0, 2));
+    grid.column(2)->onUpdateData = [](ui::DataGridColumn&, QString&, db::Value&, bool& handled) {
+        handled = true;
+    };
+    ASSERT_TRUE(enter(0, 2, "7"));
+    EXPECT_EQ(grid.currentIndex(), at(0, 2));
+    QTest::keyClick(&grid, Qt::Key_Return);  // no editor open: a move as well
+    EXPECT_EQ(grid.currentIndex(), at(0, 3));
+    EXPECT_EQ(field("m1"), db::Value(15));
+    marks.cancel();
+}
+
 TEST_F(Grid, AlwaysShowEditorOpensTheEditorOnEveryCurrentCell) {
     grid.setOption(ui::DataGrid::AlwaysShowEditor);
     grid.setCurrentIndex(at(2, 1));
@@ -370,10 +385,9 @@ TEST_F(Grid, ComponentAttachesAsEventFilterAndDelegate) {
     struct Filter : QObject {
         int ctrlA = 0;
         bool eventFilter(QObject*, QEvent* e) override {
+            if (e->type() != QEvent::KeyPress) return false;
             auto* k = static_cast<QKeyEvent*>(e);
-            if (e->type() != QEvent::KeyPress || k->key() != Qt::Key_A ||
-                !(k->modifiers() & Qt::ControlModifier))
-                return false;
+            if (k->key() != Qt::Key_A || !(k->modifiers() & Qt::ControlModifier)) return false;
             ++ctrlA;
             return true;  // taken over: the grid does not select
         }

@@ -124,6 +124,20 @@ TEST_F(Lookup, ComboPickedByKeyboardAndFromTheOpenList) {
     EXPECT_EQ(combo.text(), "ФИ-301");
 }
 
+// A handler that fails (a server error in the next query) is reported with its own
+// text; the choice itself stands and the control goes on working.
+TEST_F(Lookup, FailingHandlerIsReportedAndTheChoiceStands) {
+    QObject::connect(&combo, &ui::LookupComboBox::picked,
+                     [] { throw db::Error("Invalid column name 'id_sem_Temp'."); });
+    combo.setFocus();
+    QTest::keyClick(&combo, Qt::Key_Down);
+    EXPECT_EQ(errors, QStringList{"Invalid column name 'id_sem_Temp'."});
+    EXPECT_EQ(combo.keyValue(), db::Value(10));
+    QTest::keyClick(&combo, Qt::Key_Down);
+    EXPECT_EQ(errors.size(), 2);
+    EXPECT_EQ(combo.text(), "ИВТ-102");
+}
+
 TEST_F(Lookup, DropDownRunsFirstAndItsKeyFieldChangeIsShown) {
     // The drop-down handler may switch the key field (the semester list does); the
     // shown entry follows the new meaning of the key.
