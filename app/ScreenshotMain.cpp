@@ -41,6 +41,10 @@ int main(int argc, char** argv) {
     };
     bool saved = false;
     const int rc = app::runProgram(argc, argv, {}, [&](sheet::TForm2& form) {
+        // The main window opens maximized; a virtual screen is small, so the picture is
+        // taken at the size of a common workstation screen instead.
+        form.setWindowState(Qt::WindowNoState);
+        form.resize(1280, 800);
         QTimer::singleShot(500, &form, [&form, &file, &saved] {
             saved = form.grab().save(file, "PNG");
             QCoreApplication::quit();

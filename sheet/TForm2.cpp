@@ -1,17 +1,15 @@
 #include "sheet/TForm2.h"
 
-#include <QComboBox>
-#include <QFormLayout>
-#include <QLabel>
-#include <QListWidget>
-#include <QToolBar>
+#include <QSysInfo>
 #include <QToolButton>
-#include <QVBoxLayout>
 #include <memory>
 
 #include "data/TDM_ZOL_3.h"
+#include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
 #include "ui/Application.h"
+#include "ui/LookupComboBox.h"
+#include "ui/LookupListBox.h"
 
 namespace sheet {
 
@@ -20,6 +18,8 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(signin::TForm8::mainWindowCaption());
     buildControls();
+    connectCascade();
+    IdIPWatch1 = new signin::AddressWatcher(true, this);
 
     {
         auto signIn = std::make_unique<signin::TForm8>(dm_, this, programFolder);
@@ -27,42 +27,22 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     }
 
     dm_.setEditingControls(this);
-    resize(1024, 700);
+    if (!ui::Application::terminated()) {
+        ComputerName = QSysInfo::machineHostName().left(100);
+        db::Dataset& exec = dm_.ADOQ_Exec;
+        exec.close();
+        exec.setSql("Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23");
+        exec.open();
+        if (!exec.isEmpty() && !exec.field("id_field").isNull())
+            AdmissionStrict = static_cast<int>(exec.field("id_field").asInteger());
+    }
+    setMinimumSize(803, 326);
+    resize(1280, 800);
+    setWindowState(windowState() | Qt::WindowMaximized);
 }
 
 TForm2::~TForm2() {
     if (dm_.editingControls() == this) dm_.setEditingControls(nullptr);
-}
-
-void TForm2::buildControls() {
-    auto* central = new QWidget(this);
-    auto* form = new QFormLayout;
-    DBLookupComboBox10 = new QComboBox(central);
-    DBLookupComboBox10->setObjectName(QStringLiteral("DBLookupComboBox10"));
-    DBLookupComboBox11 = new QComboBox(central);
-    DBLookupComboBox11->setObjectName(QStringLiteral("DBLookupComboBox11"));
-    DBLookupListBox2 = new QListWidget(central);
-    DBLookupListBox2->setObjectName(QStringLiteral("DBLookupListBox2"));
-    DBLookupListBox2->setMaximumHeight(90);
-    DBLookupComboBox9 = new QComboBox(central);
-    DBLookupComboBox9->setObjectName(QStringLiteral("DBLookupComboBox9"));
-    form->addRow(QStringLiteral("Семестр"), DBLookupComboBox10);
-    form->addRow(QStringLiteral("Дисциплина"), DBLookupComboBox11);
-    form->addRow(QStringLiteral("Форма контроля"), DBLookupListBox2);
-    form->addRow(QStringLiteral("Группа / поток"), DBLookupComboBox9);
-
-    auto* layout = new QVBoxLayout(central);
-    layout->addLayout(form);
-    layout->addStretch();
-    setCentralWidget(central);
-
-    auto* tools = addToolBar(QStringLiteral("Ведомость"));
-    tools->setMovable(false);
-    SpeedButton2 = new QToolButton(tools);
-    SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
-    SpeedButton2->setText(QStringLiteral("Сохранить"));
-    SpeedButton2->setEnabled(false);
-    tools->addWidget(SpeedButton2);
 }
 
 void TForm2::setSaveButtonEnabled(bool on) {
@@ -74,6 +54,11 @@ void TForm2::setSelectionListsEnabled(bool on) {
                                                       DBLookupComboBox11, DBLookupListBox2}) {
         w->setEnabled(on);
     }
+}
+
+void TForm2::clearAndDisableSheetForm() {
+    DBLookupComboBox3->clearKey();
+    DBLookupComboBox3->setEnabled(false);
 }
 
 }  // namespace sheet

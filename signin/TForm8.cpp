@@ -9,7 +9,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QNetworkInterface>
 #include <QProgressBar>
 #include <QRegularExpressionValidator>
 #include <QScreen>
@@ -24,6 +23,7 @@
 #include "data/LoginContext.h"
 #include "data/TDM_ZOL_3.h"
 #include "db/Dataset.h"
+#include "signin/AddressWatcher.h"
 #include "signin/BootstrapFile.h"
 #include "signin/BuildDate.h"
 #include "signin/Codec.h"
@@ -39,13 +39,6 @@ namespace {
 constexpr int kWidth = 497;
 constexpr int kClosedHeight = 275;
 constexpr int kOpenHeight = 416;
-
-QString firstLocalAddress() {
-    for (const QHostAddress& a : QNetworkInterface::allAddresses()) {
-        if (a.protocol() == QAbstractSocket::IPv4Protocol && !a.isLoopback()) return a.toString();
-    }
-    return QStringLiteral("127.0.0.1");
-}
 
 QString text(const db::Field& f) {
     return QString::fromStdString(f.asString());
@@ -109,7 +102,7 @@ TForm8::TForm8(data::TDM_ZOL_3& dm, QWidget* mainWindow, const QString& programF
 
     IdIPWatch1 = new QTimer(this);
     IdIPWatch1->setObjectName(QStringLiteral("IdIPWatch1"));
-    localAddress_ = firstLocalAddress();
+    localAddress_ = AddressWatcher::currentAddress();
     connect(IdIPWatch1, &QTimer::timeout, this, &TForm8::IdIPWatch1StatusChanged);
     IdIPWatch1->start(1000);
 }
@@ -253,7 +246,7 @@ void TForm8::showStatus(const QString& first, const QString& second) {
 }
 
 void TForm8::IdIPWatch1StatusChanged() {
-    localAddress_ = firstLocalAddress();
+    localAddress_ = AddressWatcher::currentAddress();
 }
 
 void TForm8::SpeedButton1Click() {

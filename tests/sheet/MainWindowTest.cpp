@@ -1,15 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <QComboBox>
-#include <QListWidget>
+#include <QDir>
+#include <QFile>
 #include <QTimer>
 #include <QToolButton>
 
 #include "data/TDM_ZOL_3.h"
 #include "sheet/TForm2.h"
+#include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
 #include "tests/support/TempFolder.h"
 #include "ui/Application.h"
+#include "ui/LookupComboBox.h"
+#include "ui/LookupListBox.h"
 
 namespace {
 
@@ -65,6 +68,31 @@ TEST(MainWindow, TheDataModuleForgetsAMainWindowThatIsGone) {
     { sheet::TForm2 form(dm, folder.path()); }
     EXPECT_EQ(dm.editingControls(), nullptr);
     EXPECT_NO_THROW(dm.ADO_SP_Sort.afterEdit(dm.ADO_SP_Sort));
+}
+
+// The window watches the workstation's address from its creation and leaves the history
+// of addresses in iphist.dat of the current folder when it goes.
+TEST(MainWindow, LeavesTheAddressHistoryInTheCurrentFolder) {
+    testsupport::TempFolder folder;
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    QString address = QStringLiteral("10.1.2.3");
+    signin::AddressWatcher::setAddressSource([&address] { return address; });
+    {
+        data::TDM_ZOL_3 dm;
+        ExitAtSignIn exitAtSignIn;
+        sheet::TForm2 form(dm, folder.path());
+        EXPECT_EQ(form.IdIPWatch1->localAddress(), "10.1.2.3");
+        address = QStringLiteral("127.0.0.1");
+        form.IdIPWatch1->check();
+        address = QStringLiteral("10.1.2.4");
+        form.IdIPWatch1->check();
+    }
+    signin::AddressWatcher::setAddressSource({});
+    QDir::setCurrent(previous);
+    QFile history(folder.file(QStringLiteral("iphist.dat")));
+    ASSERT_TRUE(history.open(QIODevice::ReadOnly | QIODevice::Text));
+    EXPECT_EQ(QString::fromLatin1(history.readAll()), "10.1.2.3\n10.1.2.4\n");
 }
 
 }  // namespace

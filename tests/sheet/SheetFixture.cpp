@@ -1,0 +1,115 @@
+#include "tests/sheet/SheetFixture.h"
+
+#include <QAbstractItemView>
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <ctime>
+
+#include "Contract.h"
+#include "Demo.h"
+#include "data/LoginContext.h"
+#include "server/Engine.h"
+#include "signin/TForm8.h"
+#include "ui/Application.h"
+#include "ui/ControlDialogs.h"
+#include "ui/LookupComboBox.h"
+#include "ui/LookupListBox.h"
+#include "ui/LookupListModel.h"
+
+namespace sheettest {
+
+namespace demo = server::qor::demo;
+
+void SignedIn::SetUp() {
+    // The window leaves its address history in the current folder when it goes.
+    previousFolder = QDir::currentPath();
+    QDir::setCurrent(folder.path());
+    // as the program does at start-up
+    ui::ControlDialogs::setErrorHandler(
+        [](std::exception_ptr error) { ui::Application::showException(error); });
+    server::qor::install();
+    database = folder.file(QStringLiteral("QOR.db"));
+    server::qor::createDemo(database.toStdString());
+    data::loginContext() = {};
+    ui::Application::setShowMainForm(false);
+    signin::TForm8::shownHook() = [](signin::TForm8& f) {
+        QTimer::singleShot(0, &f, [&f] {
+            f.Login_Edit->setText(QStringLiteral("a.ivanova"));
+            f.Password_Edit->setText(QString::fromLatin1(demo::password));
+            f.SpeedButton2->click();
+        });
+    };
+    form = std::make_unique<sheet::TForm2>(dm, folder.path());
+    signin::TForm8::shownHook() = {};
+    ASSERT_TRUE(ui::Application::showMainForm()) << log.texts().join('|').toStdString();
+    ASSERT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+
+    // The academic year begins in September; the demo's years are numbered by it.
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    year = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
+}
+
+void SignedIn::TearDown() {
+    form.reset();
+    data::loginContext() = {};
+    QDir::setCurrent(previousFolder);
+    ui::ControlDialogs::setErrorHandler({});
+}
+
+void SignedIn::execute(const std::string& sql) {
+    auto engine = server::Engine::open(database.toStdString(), demo::bootLogin, demo::bootPassword);
+    engine->execute(sql);
+}
+
+namespace {
+void clickRow(ui::LookupComboBox* list, int row) {
+    ASSERT_TRUE(list->isEnabled()) << list->objectName().toStdString();
+    ASSERT_GE(row, 0) << list->objectName().toStdString();
+    list->showPopup();
+    QAbstractItemView* view = list->view();
+    const QRect r = view->visualRect(view->model()->index(row, 0));
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, r.center());
+}
+}  // namespace
+
+void SignedIn::pickKey(ui::LookupComboBox* list, const db::Value& key) {
+    clickRow(list, static_cast<ui::LookupListModel*>(list->model())->rowOfKey(key));
+}
+
+void SignedIn::pickText(ui::LookupComboBox* list, const QString& text) {
+    clickRow(list, list->findText(text));
+}
+
+void SignedIn::pickText(ui::LookupListBox* list, const QString& text) {
+    ASSERT_TRUE(list->isEnabled());
+    const int row = static_cast<int>(entries(list).indexOf(text));
+    ASSERT_GE(row, 0) << text.toStdString();
+    const QRect r = list->visualRect(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, r.center());
+}
+
+QStringList SignedIn::entries(const ui::LookupComboBox* list) {
+    QStringList e;
+    for (int i = 0; i < list->count(); ++i) e << list->itemText(i);
+    return e;
+}
+
+QStringList SignedIn::entries(const ui::LookupListBox* list) {
+    QStringList e;
+    for (int i = 0; i < list->model()->rowCount(); ++i)
+        e << list->model()->index(i, 0).data().toString();
+    return e;
+}
+
+void SignedIn::chooseUpToDiscipline(std::int64_t semester, const QString& discipline) {
+    pickKey(form->DBLookupComboBox1, year);
+    pickKey(form->DBLookupComboBox10, semester);
+    pickText(form->DBLookupComboBox11, discipline);
+}
+
+}  // namespace sheettest

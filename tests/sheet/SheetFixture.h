@@ -1,0 +1,50 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QString>
+#include <memory>
+
+#include "data/TDM_ZOL_3.h"
+#include "db/Values.h"
+#include "sheet/TForm2.h"
+#include "tests/support/MessageLog.h"
+#include "tests/support/TempFolder.h"
+
+namespace ui {
+class LookupComboBox;
+class LookupListBox;
+}  // namespace ui
+
+namespace sheettest {
+
+// The main window on a fresh demo faculty, signed in as the demo teacher a.ivanova.
+class SignedIn : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Runs an statement on the demo database beside the program, as an administrator.
+    void execute(const std::string& sql);
+
+    // Chooses an entry the way a person does: opens the list and clicks the entry.
+    static void pickKey(ui::LookupComboBox* list, const db::Value& key);
+    static void pickText(ui::LookupComboBox* list, const QString& text);
+    static void pickText(ui::LookupListBox* list, const QString& text);
+    static QStringList entries(const ui::LookupComboBox* list);
+    static QStringList entries(const ui::LookupListBox* list);
+
+    // Year, semester (10 for groups, 11 for streams of the first semester) and
+    // discipline.
+    void chooseUpToDiscipline(std::int64_t semester, const QString& discipline);
+
+    testsupport::TempFolder folder;
+    QString previousFolder;
+    QString database;
+    data::TDM_ZOL_3 dm;
+    std::unique_ptr<sheet::TForm2> form;
+    std::int64_t year = 0;  // the current academic year of the demo
+    testsupport::MessageLog log;
+};
+
+}  // namespace sheettest
