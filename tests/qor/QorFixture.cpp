@@ -19,37 +19,6 @@ std::string getUserCall(const std::string& login, const std::string& digest,
            "'0'," + "'" + len + "'";
 }
 
-std::string cellText(const server::Value& v) {
-    if (std::holds_alternative<std::monostate>(v)) return "NULL";
-    if (auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
-    if (auto* d = std::get_if<double>(&v)) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, "%.15g", *d);
-        return buf;
-    }
-    if (auto* t = std::get_if<server::DateTime>(&v)) return server::formatIso(*t);
-    return std::get<std::string>(v);
-}
-
-std::vector<std::string> rowTexts(const server::ResultSet& rs) {
-    std::vector<std::string> out;
-    for (const auto& row : rs.rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i) line += '|';
-            line += cellText(row[i]);
-        }
-        out.push_back(line);
-    }
-    return out;
-}
-
-std::vector<std::string> columnNames(const server::ResultSet& rs) {
-    std::vector<std::string> out;
-    for (const auto& c : rs.columns) out.push_back(c.name);
-    return out;
-}
-
 std::vector<std::string> column(const server::ResultSet& rs, const std::string& name) {
     std::size_t at = rs.columns.size();
     for (std::size_t i = 0; i < rs.columns.size(); ++i)

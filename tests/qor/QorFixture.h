@@ -11,8 +11,13 @@
 #include <vector>
 
 #include "Engine.h"
+#include "tests/support/ResultText.h"
 
 namespace qortest {
+
+using testsupport::cellText;
+using testsupport::columnNames;
+using testsupport::rowTexts;
 
 // MD5 of the demo password "demo2026", as the client sends it.
 inline constexpr const char* demoDigest = "155F06B993E3E522EEEF5DD556460C96";
@@ -21,10 +26,6 @@ inline constexpr const char* demoDigest = "155F06B993E3E522EEEF5DD556460C96";
 std::string getUserCall(const std::string& login, const std::string& digest,
                         const std::string& newArg = "NULL");
 
-std::string cellText(const server::Value& v);
-// Rows of a result set, each as its cells joined by '|'.
-std::vector<std::string> rowTexts(const server::ResultSet& rs);
-std::vector<std::string> columnNames(const server::ResultSet& rs);
 // The values of one column.
 std::vector<std::string> column(const server::ResultSet& rs, const std::string& name);
 

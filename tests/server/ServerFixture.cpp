@@ -28,37 +28,6 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(path_, ec);
 }
 
-std::string cellText(const Value& v) {
-    if (std::holds_alternative<std::monostate>(v)) return "NULL";
-    if (auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
-    if (auto* d = std::get_if<double>(&v)) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, "%.15g", *d);
-        return buf;
-    }
-    if (auto* t = std::get_if<server::DateTime>(&v)) return server::formatIso(*t);
-    return std::get<std::string>(v);
-}
-
-std::vector<std::string> rowTexts(const server::ResultSet& rs) {
-    std::vector<std::string> out;
-    for (const auto& row : rs.rows) {
-        std::string line;
-        for (std::size_t i = 0; i < row.size(); ++i) {
-            if (i) line += '|';
-            line += cellText(row[i]);
-        }
-        out.push_back(line);
-    }
-    return out;
-}
-
-std::vector<std::string> columnNames(const server::ResultSet& rs) {
-    std::vector<std::string> out;
-    for (const auto& c : rs.columns) out.push_back(c.name);
-    return out;
-}
-
 int currentYear() {
     std::time_t now = std::time(nullptr);
     std::tm local{};

@@ -13,8 +13,13 @@
 
 #include "Engine.h"
 #include "Registry.h"
+#include "tests/support/ResultText.h"
 
 namespace servertest {
+
+using testsupport::cellText;
+using testsupport::columnNames;
+using testsupport::rowTexts;
 
 // A folder under the system's temporary folder, removed with the object.
 class TempDir {
@@ -28,12 +33,6 @@ class TempDir {
   private:
     std::filesystem::path path_;
 };
-
-// Text of a value the way qor28-sql prints it.
-std::string cellText(const server::Value& v);
-// The rows of a result set, each as its cells joined by '|'.
-std::vector<std::string> rowTexts(const server::ResultSet& rs);
-std::vector<std::string> columnNames(const server::ResultSet& rs);
 
 // The academic year numbers of the fixture are relative to this year.
 int currentYear();
