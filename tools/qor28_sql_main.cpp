@@ -22,6 +22,7 @@
 #include "Demo.h"
 #include "Engine.h"
 #include "SqlFunctions.h"
+#include "ValueText.h"
 
 namespace {
 
@@ -32,15 +33,7 @@ int usage() {
 }
 
 std::string cell(const server::Value& v) {
-    if (std::holds_alternative<std::monostate>(v)) return "NULL";
-    if (auto* i = std::get_if<std::int64_t>(&v)) return std::to_string(*i);
-    if (auto* d = std::get_if<double>(&v)) {
-        char buf[40];
-        std::snprintf(buf, sizeof buf, "%.15g", *d);
-        return buf;
-    }
-    if (auto* t = std::get_if<server::DateTime>(&v)) return server::formatIso(*t);
-    std::string s = std::get<std::string>(v);
+    std::string s = server::valueText(v);
     // one row per line: tabs and line breaks inside a value would break the layout
     for (char& c : s)
         if (c == '\t' || c == '\n' || c == '\r') c = ' ';
