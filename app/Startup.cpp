@@ -8,8 +8,6 @@
 #include "data/TDM_ZOL_3.h"
 #include "sheet/TForm2.h"
 #include "ui/Application.h"
-#include "ui/ControlDialogs.h"
-#include "ui/MessageService.h"
 
 namespace app {
 
@@ -22,14 +20,6 @@ int runProgram(int argc, char** argv, const QString& programFolder,
     // A Russian program: dates read the Russian way unless the workstation says otherwise.
     if (QLocale::system().language() == QLocale::C) QLocale::setDefault(QLocale(QLocale::Russian));
     ui::Application::setTitle(QStringLiteral("QOR 28 Электронная Ведомость"));
-    // What a control's handler could not do is shown like any other unhandled error, and
-    // its questions go through the message service, so that tests can answer them.
-    ui::ControlDialogs::setErrorHandler(
-        [](std::exception_ptr error) { ui::Application::showException(error); });
-    ui::ControlDialogs::setQuestionHandler([](const QString& text) {
-        return ui::MessageService::show(ui::Application::title(), text, QMessageBox::Question,
-                                        QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    });
     ui::Application::setShowMainForm(false);
 
     data::TDM_ZOL_3 dm;

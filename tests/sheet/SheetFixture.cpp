@@ -14,7 +14,6 @@
 #include "server/Engine.h"
 #include "signin/TForm8.h"
 #include "ui/Application.h"
-#include "ui/ControlDialogs.h"
 #include "ui/LookupComboBox.h"
 #include "ui/LookupListBox.h"
 #include "ui/LookupListModel.h"
@@ -27,9 +26,6 @@ void SignedIn::SetUp() {
     // The window leaves its address history in the current folder when it goes.
     previousFolder = QDir::currentPath();
     QDir::setCurrent(folder.path());
-    // as the program does at start-up
-    ui::ControlDialogs::setErrorHandler(
-        [](std::exception_ptr error) { ui::Application::showException(error); });
     server::qor::install();
     database = folder.file(QStringLiteral("QOR.db"));
     server::qor::createDemo(database.toStdString());
@@ -58,7 +54,6 @@ void SignedIn::TearDown() {
     form.reset();
     data::loginContext() = {};
     QDir::setCurrent(previousFolder);
-    ui::ControlDialogs::setErrorHandler({});
 }
 
 void SignedIn::execute(const std::string& sql) {
