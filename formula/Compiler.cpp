@@ -54,6 +54,9 @@ constexpr std::array<Form, 6> kDivisionRight = {fVariable, fNumber, fBracket,
 constexpr std::array<Form, 5> kPowerLeft = {fVariable, fNumber, fBracket, fCall1, fCall2};
 constexpr std::array<Form, 5> kPowerRight = {fNumber, fVariable, fBracket, fCall1, fCall2};
 
+// The character a one-character operator form splits at.
+constexpr char kOperatorOf[kFormCount] = {0, 0, 0, 0, '+', '-', '*', 0, 0, '/', '^', 0, 0, 0};
+
 struct Sides {
     const Form* left;
     std::size_t leftCount;
@@ -363,19 +366,11 @@ class Compiler {
                 if (e - b < 3 || at(b) != '(' || at(e - 1) != ')') return false;
                 break;
             case fPlus:
-                if (!interior('+', b, e)) return false;
-                break;
             case fMinus:
-                if (!interior('-', b, e)) return false;
-                break;
             case fTimes:
-                if (!interior('*', b, e)) return false;
-                break;
             case fSlash:
-                if (!interior('/', b, e)) return false;
-                break;
             case fPower:
-                if (!interior('^', b, e)) return false;
+                if (!interior(kOperatorOf[f], b, e)) return false;
                 break;
             case fDiv:
             case fMod:
