@@ -3,7 +3,9 @@
 // UPDATE that a dataset write-back sends.
 
 #include <benchmark/benchmark.h>
+
 #include <sqlite3.h>
+#include "bench/RawSqliteFetch.h"
 
 #include <filesystem>
 #include <memory>
@@ -135,33 +137,7 @@ void FetchWideRawSqlite(benchmark::State& state) {
     sqlite3* db = nullptr;
     sqlite3_open_v2(database().path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
     for (auto _ : state) {
-        sqlite3_stmt* stmt = nullptr;
-        sqlite3_prepare_v2(db, "SELECT * FROM wide", -1, &stmt, nullptr);
-        const int n = sqlite3_column_count(stmt);
-        std::vector<std::vector<server::Value>> rows;
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            std::vector<server::Value> row;
-            row.reserve(static_cast<std::size_t>(n));
-            for (int i = 0; i < n; ++i) {
-                switch (sqlite3_column_type(stmt, i)) {
-                    case SQLITE_INTEGER:
-                        row.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(stmt, i)));
-                        break;
-                    case SQLITE_FLOAT:
-                        row.emplace_back(sqlite3_column_double(stmt, i));
-                        break;
-                    case SQLITE_NULL:
-                        row.emplace_back();
-                        break;
-                    default:
-                        row.emplace_back(
-                            std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, i)),
-                                        static_cast<std::size_t>(sqlite3_column_bytes(stmt, i))));
-                }
-            }
-            rows.push_back(std::move(row));
-        }
-        sqlite3_finalize(stmt);
+        const auto rows = bench::fetchAllRaw(db, "SELECT * FROM wide");
         benchmark::DoNotOptimize(rows.size());
     }
     sqlite3_close(db);

@@ -3,8 +3,10 @@
 // write-back of an edited row.
 
 #include <benchmark/benchmark.h>
+
 #include <sqlite3.h>
 #include <unistd.h>
+#include "bench/RawSqliteFetch.h"
 
 #include <filesystem>
 #include <fstream>
@@ -101,33 +103,7 @@ void RawSqliteFetch(benchmark::State& state) {
     sqlite3* db = nullptr;
     check(sqlite3_open(file.c_str(), &db), db);
     for (auto _ : state) {
-        sqlite3_stmt* st = nullptr;
-        check(sqlite3_prepare_v2(db, "SELECT * FROM sheet", -1, &st, nullptr), db);
-        std::vector<std::vector<db::Value>> rows;
-        int n = sqlite3_column_count(st);
-        while (sqlite3_step(st) == SQLITE_ROW) {
-            std::vector<db::Value> row;
-            row.reserve(static_cast<std::size_t>(n));
-            for (int c = 0; c < n; ++c) {
-                switch (sqlite3_column_type(st, c)) {
-                    case SQLITE_INTEGER:
-                        row.emplace_back(static_cast<std::int64_t>(sqlite3_column_int64(st, c)));
-                        break;
-                    case SQLITE_FLOAT:
-                        row.emplace_back(sqlite3_column_double(st, c));
-                        break;
-                    case SQLITE_NULL:
-                        row.emplace_back();
-                        break;
-                    default:
-                        row.emplace_back(
-                            std::string(reinterpret_cast<const char*>(sqlite3_column_text(st, c)),
-                                        static_cast<std::size_t>(sqlite3_column_bytes(st, c))));
-                }
-            }
-            rows.push_back(std::move(row));
-        }
-        sqlite3_finalize(st);
+        const auto rows = bench::fetchAllRaw(db, "SELECT * FROM sheet");
         if (rows.size() != kRows) state.SkipWithError("wrong row count");
         benchmark::DoNotOptimize(rows);
     }
