@@ -1,6 +1,7 @@
 #include "db/Dataset.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "db/Connection.h"
 
@@ -266,6 +267,7 @@ void Dataset::open() {
     if (result.resultSets.empty()) throw Error("The command did not return a set of rows");
     ResultSet& rs = result.resultSets.front();
 
+    std::exception_ptr calcError;
     try {
         buildFields(rs.columns);
         rows_.clear();
@@ -277,7 +279,17 @@ void Dataset::open() {
                 if (f->column_ >= 0) row.values[u(f->index())] = std::move(source[u(f->column_)]);
             rows_.push_back(std::move(row));
         }
-        for (Row& row : rows_) calculate(row.values);
+        // A row whose calculation fails keeps what was calculated before the failure;
+        // the other rows are still calculated and the rows are shown, and the first
+        // failure is raised once the dataset is open, so one bad formula neither hides
+        // the whole sheet nor is reported once per row.
+        for (Row& row : rows_) {
+            try {
+                calculate(row.values);
+            } catch (...) {
+                if (!calcError) calcError = std::current_exception();
+            }
+        }
     } catch (...) {
         rows_.clear();
         dropFields();
@@ -299,6 +311,7 @@ void Dataset::open() {
     notifyState();
     notifyDataset();
     if (afterOpen) afterOpen(*this);
+    if (calcError) std::rethrow_exception(calcError);
 }
 
 void Dataset::close() {

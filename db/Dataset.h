@@ -77,7 +77,9 @@ class Dataset {
     Field& addCalculatedField(const std::string& name, Type type, int size = 0);
 
     // Opening runs the command and reads every row; it first opens the closed lookup
-    // datasets of its lookup fields. Closing drops a pending change.
+    // datasets of its lookup fields. When the calculate-fields event fails on some row,
+    // the dataset still opens with every row and then raises the first failure.
+    // Closing drops a pending change.
     void open();
     void close();
     bool active() const { return state_ != DatasetState::Inactive; }

@@ -77,8 +77,37 @@ TEST_P(DatasetFields, CalculateHandlerMayNotChangeDataFields) {
     } catch (const db::Error& e) {
         EXPECT_STREQ(e.what(), "Field 'm1' cannot be modified while fields are calculated");
     }
-    EXPECT_FALSE(marks.active());
+    // the rows are read all the same; only their calculation failed
+    EXPECT_TRUE(marks.active());
+    EXPECT_EQ(marks.recordCount(), 4);
+    marks.close();
     EXPECT_EQ(marks.fieldCount(), 3);  // the declared fields stay for the next open
+}
+
+// One row whose calculation fails neither hides the other rows nor is reported per row:
+// the dataset opens, the row keeps what was calculated before the failure, and the
+// first failure reaches the caller once.
+TEST_P(DatasetFields, ACalculationFailingOnOneRowStillOpensEveryRow) {
+    marks.onCalcFields = [&](db::Dataset& ds) {
+        ++calcCalls;
+        ds.field("total").setValue(Value(ds.field("m1").asDouble()));
+        if (ds.field("student").isNull())
+            throw db::Error("no student " + ds.field("id_student").asString());
+        ds.field("label").setValue(Value(ds.field("student").asString()));
+    };
+    try {
+        marks.open();
+        FAIL() << "no error";
+    } catch (const db::Error& e) {
+        EXPECT_STREQ(e.what(), "no student 9");
+    }
+    ASSERT_TRUE(marks.active());
+    EXPECT_EQ(calcCalls, 4);
+    EXPECT_EQ(marks.field("label").asString(), "Иванов Иван");
+    marks.last();
+    EXPECT_EQ(marks.field("id_student").asInteger(), 9);
+    EXPECT_EQ(marks.field("total").asDouble(), 7.0);
+    EXPECT_TRUE(marks.field("label").isNull());
 }
 
 class Recorder : public db::DatasetListener {
