@@ -1,6 +1,8 @@
 #include "data/TDM_ZOL_3.h"
 
+#include "data/LoginContext.h"
 #include "data/MarkSheetRecord.h"
+#include "db/Error.h"
 #include "db/Values.h"
 
 namespace data {
@@ -177,6 +179,7 @@ void TDM_ZOL_3::declareMarkSheet() {
     sp.afterPost = [this](db::Dataset& d) { ADO_SP_SortAfterPost(d); };
     sp.afterClose = [this](db::Dataset& d) { ADO_SP_SortAfterClose(d); };
     sp.beforeInsert = [this](db::Dataset& d) { ADO_SP_SortBeforeInsert(d); };
+    sp.onCalcFields = [this](db::Dataset& d) { ADO_SP_SortCalcFields(d); };
 }
 
 db::Dataset* TDM_ZOL_3::dataset(const std::string& name) const {
@@ -228,6 +231,33 @@ void TDM_ZOL_3::ADO_SP_SortAfterPost(db::Dataset&) {
 
 void TDM_ZOL_3::ADO_SP_SortAfterClose(db::Dataset&) {
     if (controls_) controls_->setSaveButtonEnabled(false);
+}
+
+void TDM_ZOL_3::LoadGradeBands(std::int64_t specialityId) {
+    // Without the main window there is no rule to read and nowhere to show the message.
+    if (!view_) throw db::Error("Не выбрана ведомость.");
+    data::LoadGradeBands(specialityId,
+                         {ADOQ_Exec, ADOQ_EstimationOther, view_->ruleId(), view_->ruleIdText()},
+                         gradingIdsOf(loginContext()), GradeBands, SheetNotReady, *view_);
+}
+
+AssessmentClass TDM_ZOL_3::SheetAssessmentClass() const {
+    if (!view_) return AssessmentClass::Other;
+    const db::Value kind = view_->assessmentKey();
+    if (db::isNull(kind)) return AssessmentClass::Other;
+    return assessmentClassOf(db::toInteger(kind), gradingIdsOf(loginContext()));
+}
+
+std::int64_t TDM_ZOL_3::GradeIdForTotal() const {
+    return data::GradeIdForTotal(ADO_SP_Sort, SheetAssessmentClass(), GradeBands,
+                                 gradingIdsOf(loginContext()));
+}
+
+void TDM_ZOL_3::ADO_SP_SortCalcFields(db::Dataset& sheet) {
+    const GradingIds ids = gradingIdsOf(loginContext());
+    computedFields_.calculate(sheet,
+                              {Parser1, ADOQ_est_config, GradeBands, ids, SheetAssessmentClass(),
+                               view_ && view_->markGridHasDataset()});
 }
 
 void TDM_ZOL_3::ADO_SP_SortBeforeInsert(db::Dataset&) {

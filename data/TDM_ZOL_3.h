@@ -4,8 +4,12 @@
 #include <string>
 #include <vector>
 
+#include "data/AssessmentClass.h"
+#include "data/ComputedFields.h"
 #include "data/DataSource.h"
 #include "data/EditingControls.h"
+#include "data/GradeBands.h"
+#include "data/MarkSheetView.h"
 #include "db/Connection.h"
 #include "db/Dataset.h"
 #include "formula/TParser.h"
@@ -25,6 +29,10 @@ class TDM_ZOL_3 {
     // state of the mark sheet. Without them the handlers change nothing.
     void setEditingControls(EditingControls* controls) { controls_ = controls; }
     EditingControls* editingControls() const { return controls_; }
+    // The main window's sheet choice and mark grid, which loading the bands and
+    // calculating the rows read. Without it no row gets computed fields.
+    void setMarkSheetView(MarkSheetView* view) { view_ = view; }
+    MarkSheetView* markSheetView() const { return view_; }
 
     // The dataset or data source of that name (case ignored); nullptr when none.
     db::Dataset* dataset(const std::string& name) const;
@@ -73,6 +81,18 @@ class TDM_ZOL_3 {
     // the main window keeps the mark grid disabled meanwhile.
     bool SheetNotReady = false;
 
+    // The grade bands of the sheet opened last (every band empty until then).
+    data::GradeBands GradeBands;
+
+    // Loads the bands of the sheet being opened (0 for a stream, else the group's
+    // speciality), reopens the rule's other grades and shows or hides their column.
+    // Sets SheetNotReady when no band was found; server errors reach the caller.
+    void LoadGradeBands(std::int64_t specialityId);
+    // The assessment class of the chosen form of assessment (Other when none).
+    AssessmentClass SheetAssessmentClass() const;
+    // The grade id the current mark-sheet row's stored total earns.
+    std::int64_t GradeIdForTotal() const;
+
     // Editing-state handlers of ADO_SP_Sort.
     void ADO_SP_SortAfterEdit(db::Dataset&);
     void ADO_SP_SortAfterInsert(db::Dataset&);
@@ -80,6 +100,10 @@ class TDM_ZOL_3 {
     void ADO_SP_SortAfterPost(db::Dataset&);
     void ADO_SP_SortAfterClose(db::Dataset&);
     void ADO_SP_SortBeforeInsert(db::Dataset&);
+    // The computed fields of the row being read or edited: total, intermediate results
+    // and grade name by the sheet's rule. A formula error reaches whoever caused the
+    // calculation.
+    void ADO_SP_SortCalcFields(db::Dataset&);
 
   private:
     void createDatasets();
@@ -87,6 +111,8 @@ class TDM_ZOL_3 {
     void setEditing(bool editing);
 
     EditingControls* controls_ = nullptr;
+    MarkSheetView* view_ = nullptr;
+    ComputedFields computedFields_;
     std::vector<std::pair<std::string, db::Dataset*>> named_;
     std::vector<DataSource> sources_;
 };

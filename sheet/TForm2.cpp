@@ -8,8 +8,12 @@
 #include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
 #include "ui/Application.h"
+#include "ui/DataGrid.h"
+#include "ui/DataGridColumn.h"
+#include "ui/DataSource.h"
 #include "ui/LookupComboBox.h"
 #include "ui/LookupListBox.h"
+#include "ui/MessageService.h"
 
 namespace sheet {
 
@@ -27,6 +31,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     }
 
     dm_.setEditingControls(this);
+    dm_.setMarkSheetView(this);
     if (!ui::Application::terminated()) {
         ComputerName = QSysInfo::machineHostName().left(100);
         db::Dataset& exec = dm_.ADOQ_Exec;
@@ -43,6 +48,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
 
 TForm2::~TForm2() {
     if (dm_.editingControls() == this) dm_.setEditingControls(nullptr);
+    if (dm_.markSheetView() == this) dm_.setMarkSheetView(nullptr);
 }
 
 void TForm2::setSaveButtonEnabled(bool on) {
@@ -53,6 +59,29 @@ void TForm2::setSelectionListsEnabled(bool on) {
     for (QWidget* w : std::initializer_list<QWidget*>{DBLookupComboBox9, DBLookupComboBox10,
                                                       DBLookupComboBox11, DBLookupListBox2}) {
         w->setEnabled(on);
+    }
+}
+
+db::Value TForm2::assessmentKey() const {
+    return DBLookupListBox2->keyValue();
+}
+
+bool TForm2::markGridHasDataset() const {
+    const ui::DataSource* source = KXDBGridEh1->dataSource();
+    return source && source->dataset();
+}
+
+void TForm2::showError(const std::string& text, const std::string& caption) {
+    ui::MessageService::show(QString::fromStdString(caption), QString::fromStdString(text),
+                             QMessageBox::Critical);
+}
+
+void TForm2::setOtherGradesColumnVisible(bool visible) {
+    ui::DataGrid* grid = KXDBGridEh1;
+    for (int i = 8; i < grid->columnCount(); ++i) {
+        ui::DataGridColumn* c = grid->column(i);
+        if (c->fieldName().compare(QLatin1String("EstimationOther"), Qt::CaseInsensitive) == 0)
+            c->setVisible(visible);
     }
 }
 

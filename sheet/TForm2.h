@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/EditingControls.h"
+#include "data/MarkSheetView.h"
 #include "db/Values.h"
 #include "structure/StructureEditorHost.h"
 
@@ -43,6 +44,7 @@ namespace sheet {
 // rows).
 class TForm2 : public QMainWindow,
                public data::EditingControls,
+               public data::MarkSheetView,
                public structure::StructureEditorHost {
     Q_OBJECT
 
@@ -56,6 +58,13 @@ class TForm2 : public QMainWindow,
 
     void setSaveButtonEnabled(bool on) override;
     void setSelectionListsEnabled(bool on) override;
+
+    std::int64_t ruleId() const override { return RuleId; }
+    std::string ruleIdText() const override { return RuleIdText.toStdString(); }
+    db::Value assessmentKey() const override;
+    bool markGridHasDataset() const override;
+    void showError(const std::string& text, const std::string& caption) override;
+    void setOtherGradesColumnVisible(bool visible) override;
 
     bool editorOpenedForMissingRule() const override { return EditorOpenedForMissingRule; }
     void clearAndDisableSheetForm() override;

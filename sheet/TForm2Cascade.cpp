@@ -14,6 +14,7 @@
 #include "data/TDM_ZOL_3.h"
 #include "sheet/TForm2.h"
 #include "structure/TForm_7.h"
+#include "ui/ControlDialogs.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupComboBox.h"
 #include "ui/LookupListBox.h"
@@ -76,7 +77,8 @@ void TForm2::connectCascade() {
     // A department picked for a stream runs the group step again.
     connect(DBLookupComboBox2, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox9Click);
     connect(DBLookupComboBox3, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox3Click);
-    connect(ComboBox1, &QComboBox::activated, this, &TForm2::ComboBox1Change);
+    connect(ComboBox1, &QComboBox::activated, this,
+            [this] { ui::ControlDialogs::guard([this] { ComboBox1Change(); }); });
 }
 
 void TForm2::closeSheet() {

@@ -102,6 +102,8 @@ void TForm2::DBLookupComboBox3Click() {
 void TForm2::ComboBox1Change() {
     ui::DataGrid* grid = KXDBGridEh1;
     db::Dataset& sheet = dm_.ADO_SP_Sort;
+    const db::Value speciality = current(dm_.ADOQ_g_s, "id_speciality");
+    dm_.LoadGradeBands(IsStream == 0 && !db::isNull(speciality) ? db::toInteger(speciality) : 0);
     grid->setEnabled(!dm_.SheetNotReady);
 
     if (!loadingNotice_) {

@@ -66,6 +66,9 @@ TEST_F(Loading, TheRulesColumnsFollowTheFixedOnesAndTheRowsAreShown) {
     // an FX sheet (a session sheet) offers the grade menu in the "Оценка" column
     EXPECT_EQ(form->GradeColumnIndex, 17);
     EXPECT_TRUE(grid->column(17)->editButtonVisible());
+    // the FX retake has not begun (-1): its column is shown but cannot be edited
+    EXPECT_EQ(grid->column(14)->titleHint(), "-1");
+    EXPECT_TRUE(grid->column(14)->readOnly());
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
 
     // the view-only entry (key -1) loads sheet form 1 with every column read-only, but
