@@ -1,22 +1,20 @@
 #include "formula/Compiler.h"
 
 #include <array>
-#include <charconv>
-#include <clocale>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
 #include <vector>
 
+#include "formula/DirectReader.h"
 #include "formula/Errors.h"
+#include "formula/NumberLiteral.h"
 #include "formula/Routines.h"
 
 namespace formula {
 
 namespace {
-
-constexpr double kPi = 3.141592653589793;
 
 // The forms a text can take. The recogniser memoises each (range, form) answer,
 // so no range is examined twice for the same form and no text makes compilation
@@ -294,6 +292,7 @@ struct Scratch {
     std::vector<int> next;
     Memo memo;
     std::vector<BuildOp> ops;
+    DirectReader reader;
 };
 
 thread_local Scratch scratch;
@@ -526,7 +525,14 @@ class Compiler {
     bool finishKind(Form form, Found& found);
 
     // ---- building ----------------------------------------------------------
+    void prepareRecognition();
     void build(int b, int e, int level, int position, int side);
+    void place(int term, int level, int position, int side);
+    int addOperation(std::uint8_t kind, Routine function, int level, int position, int side);
+    static bool takesOneOperand(std::uint8_t kind) {
+        return kind == kNegate || kind == kSquare || kind == kCube || kind == kFourth ||
+               kind == kFunction1;
+    }
     double* newCell(double v) {
         if (out_.cells_.size() == out_.cells_.capacity())
             throw EParserInternalError(kMsgInternal);  // capacity is reserved up front
@@ -555,135 +561,15 @@ class Compiler {
     std::array<std::array<int, kMaxSlots + 1>, kMaxLevel + 1> slotOp_;
 };
 
-namespace {
-
-// Whether an out-of-range literal is too large (rather than too small): the decimal
-// exponent of its first significant digit is positive.
-bool literalOverflows(std::string_view mantissa, std::string_view exponent, char separator) {
-    long long position = 0;  // decimal exponent of the first significant digit, plus one
-    bool seenPoint = false, found = false;
-    long long zerosAfterPoint = 0, intDigits = 0;
-    for (char c : mantissa) {
-        if (c == separator) {
-            seenPoint = true;
-            continue;
-        }
-        if (!found && c == '0') {
-            if (seenPoint) ++zerosAfterPoint;
-            continue;
-        }
-        found = true;
-        if (seenPoint) break;
-        ++intDigits;
-    }
-    if (!found) return false;
-    position = intDigits > 0 ? intDigits : -zerosAfterPoint;
-    long long exp = 0;
-    bool negative = false;
-    std::size_t i = 1;  // past the E
-    if (i < exponent.size() && (exponent[i] == '-' || exponent[i] == '+'))
-        negative = exponent[i++] == '-';
-    for (; i < exponent.size(); ++i) {
-        exp = exp * 10 + (exponent[i] - '0');
-        if (exp > 100000000) break;
-    }
-    return position + (negative ? -exp : exp) > 0;
-}
-
-}  // namespace
-
-// Numeric literal: "PI", "-PI", or an optional sign, digits, optionally a point and
-// digits, optionally E, a sign and at least one digit. No mantissa digits are
-// needed ("." and "E5" read as 0), but a lone sign is not a number.
 bool Compiler::number(int b, int e, double* value) {
     if (e <= b) return false;
+    // Most ranges asked about start with something no literal starts with.
     const char c0 = at(b);
     if (!((c0 >= '0' && c0 <= '9') || c0 == '.' || c0 == '-' || c0 == '+' || c0 == 'E' ||
           c0 == 'P'))
         return false;
-    const std::string_view t =
-        text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b));
-    if ((t.size() == 2 && t[0] == 'P' && t[1] == 'I') ||
-        (t.size() == 3 && t[0] == '-' && t[1] == 'P' && t[2] == 'I')) {
-        if (value) *value = t[0] == '-' ? -kPi : kPi;
-        return true;
-    }
-    std::size_t i = 0;
-    bool negative = false;
-    if (i < t.size() && (t[i] == '-' || t[i] == '+')) negative = t[i++] == '-';
-    const std::size_t start = i;
-    if (i == t.size()) return false;
-    char separator = '.';
-    if (!pascal_) {
-        const char* dp = std::localeconv()->decimal_point;
-        separator = (dp && *dp) ? *dp : '.';
-    }
-    std::size_t intDigits = 0, fracDigits = 0;
-    while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++intDigits;
-    if (i < t.size() && t[i] == separator) {
-        ++i;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++fracDigits;
-    }
-    const std::size_t mantissaEnd = i;
-    if (i < t.size() && t[i] == 'E') {
-        ++i;
-        if (i < t.size() && (t[i] == '-' || t[i] == '+')) ++i;
-        std::size_t expDigits = 0;
-        while (i < t.size() && t[i] >= '0' && t[i] <= '9') ++i, ++expDigits;
-        if (expDigits == 0) return false;
-    }
-    if (i != t.size()) return false;
-    // The locale-aware reading wants digits in the mantissa, as the platform's
-    // conversion does.
-    if (!pascal_ && intDigits + fracDigits == 0) return false;
-
-    // A literal without an exponent cannot leave the range of a double unless it
-    // has hundreds of digits; telling whether it is a number then needs no conversion.
-    if (!value && mantissaEnd == t.size() && intDigits < 300) return true;
-    double v = 0.0;
-    if (mantissaEnd == t.size() && intDigits + fracDigits <= 15) {
-        // Up to 15 digits and no exponent: the digits make an exact integer and a
-        // power of ten up to 10^15 is exact, so one division rounds correctly.
-        static constexpr double kPow10[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-        std::int64_t m = 0;
-        for (std::size_t k = start; k < mantissaEnd; ++k)
-            if (t[k] != separator) m = m * 10 + (t[k] - '0');
-        v = static_cast<double>(m) / kPow10[fracDigits];
-    } else if (intDigits + fracDigits > 0) {
-        // from_chars reads '.' whatever the process locale is; a locale separator is
-        // swapped for it in a small copy.
-        char buffer[128];
-        const char* first = t.data() + start;
-        const char* last = t.data() + t.size();
-        std::string heap;
-        if (!pascal_ && separator != '.') {
-            const std::size_t n = static_cast<std::size_t>(last - first);
-            char* dst = buffer;
-            if (n > sizeof buffer) {
-                heap.assign(first, last);
-                dst = heap.data();
-            } else {
-                std::memcpy(buffer, first, n);
-            }
-            for (std::size_t k = 0; k < n; ++k)
-                if (dst[k] == separator) dst[k] = '.';
-            first = dst;
-            last = dst + n;
-        }
-        auto [ptr, ec] = std::from_chars(first, last, v, std::chars_format::general);
-        if (ec == std::errc::result_out_of_range && ptr == last) {
-            // Too small to hold reads as 0; too large is no number a double can hold.
-            if (literalOverflows(t.substr(start, mantissaEnd - start), t.substr(mantissaEnd),
-                                 separator))
-                return false;
-            v = 0.0;
-        } else if (ec != std::errc() || ptr != last) {
-            return false;
-        }
-    }
-    if (value) *value = negative ? -v : v;
-    return true;
+    return readNumber(text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b)),
+                      pascal_, value);
 }
 
 bool Compiler::negation(int b, int e, Found* found) {
@@ -973,26 +859,9 @@ void Compiler::build(int b, int e, int level, int position, int side) {
         deliver(level, position, side, newCell(f.constant));
         return;
     }
+    const int slot = addOperation(f.kind, f.function, level, position, side);
     const int child = level + 1;
-    if (child > kMaxLevel) throw ETooManyNestings(kMsgTooManyNestings);
-    const int slot = counter_[child] + 1;
-    if (slot > kMaxSlots) throw EExpressionTooComplex(kMsgTooComplex);
-
-    BuildOp op;
-    op.rec.kind = f.kind;
-    op.rec.routine =
-        (f.kind == kFunction1 || f.kind == kFunction2) ? f.function : routineOfKind(f.kind);
-    op.rec.result = newCell(0.0);
-    op.row = static_cast<std::uint8_t>(child);
-    op.slot = static_cast<std::uint8_t>(slot);
-    slotOp_[child][slot] = static_cast<int>(s_.ops.size());
-    s_.ops.push_back(op);
-    deliver(level, position, side, op.rec.result);
-    if (child > deepest_) deepest_ = child;
-
-    const bool oneOperand = f.kind == kNegate || f.kind == kSquare || f.kind == kCube ||
-                            f.kind == kFourth || f.kind == kFunction1;
-    if (oneOperand) {
+    if (takesOneOperand(f.kind)) {
         ++counter_[child];
         build(f.left.b, f.left.e, child, slot, 1);
         return;
@@ -1004,30 +873,67 @@ void Compiler::build(int b, int e, int level, int position, int side) {
     ++counter_[child];
 }
 
-void Compiler::compile(std::string_view input) {
-    // Preparation: upper case (ASCII), outer blanks trimmed, no blank inside,
-    // bracket counts equal, enclosing brackets stripped.
-    std::size_t first = 0, last = input.size();
-    while (first < last && input[first] == ' ') ++first;
-    while (last > first && input[last - 1] == ' ') --last;
-    const std::size_t len = last - first;
-    std::string& t = s_.text;
-    t.resize(len);
+// The same placement as build(), for the terms the direct reading found.
+void Compiler::place(int index, int level, int position, int side) {
+    const Term& t = s_.reader[index];
+    if (t.kind == kVariable) {
+        deliver(level, position, side, t.cell);
+        return;
+    }
+    if (t.kind == kConstant) {
+        deliver(level, position, side, newCell(t.constant));
+        return;
+    }
+    std::uint8_t kind = t.kind;
+    if (kind == kRealPower) {
+        Found f;
+        f.exponentIsNumber = t.exponentIsNumber;
+        f.constant = t.constant;
+        finishKind(fPower, f);
+        kind = f.kind;
+    }
+    const int slot = addOperation(kind, t.function, level, position, side);
+    const int child = level + 1;
+    if (takesOneOperand(kind)) {
+        ++counter_[child];
+        place(t.left, child, slot, 1);
+        return;
+    }
+    place(t.left, child, slot, 1);
+    place(t.right, child, slot, 2);
+    ++counter_[child];
+}
+
+// Puts an operation in the next row's next slot, its result cell delivered to the
+// slot of the term above; returns its slot.
+int Compiler::addOperation(std::uint8_t kind, Routine function, int level, int position, int side) {
+    const int child = level + 1;
+    if (child > kMaxLevel) throw ETooManyNestings(kMsgTooManyNestings);
+    const int slot = counter_[child] + 1;
+    if (slot > kMaxSlots) throw EExpressionTooComplex(kMsgTooComplex);
+
+    BuildOp op;
+    op.rec.kind = kind;
+    op.rec.routine = (kind == kFunction1 || kind == kFunction2) ? function : routineOfKind(kind);
+    op.rec.result = newCell(0.0);
+    op.row = static_cast<std::uint8_t>(child);
+    op.slot = static_cast<std::uint8_t>(slot);
+    slotOp_[child][slot] = static_cast<int>(s_.ops.size());
+    s_.ops.push_back(op);
+    deliver(level, position, side, op.rec.result);
+    if (child > deepest_) deepest_ = child;
+    return slot;
+}
+
+// The tables the recogniser consults: identifier runs, the variables found so far,
+// the next occurrence of each searched character or word, the memo.
+void Compiler::prepareRecognition() {
+    const std::size_t len = text_.size();
+    const int n = static_cast<int>(len);
     s_.net.resize(len + 1);
     s_.net[0] = 0;
-    bool blank = false;
-    for (std::size_t i = 0; i < len; ++i) {
-        const char c = upperAscii(input[first + i]);
-        t[i] = c;
-        blank |= c == ' ';
-        s_.net[i + 1] = s_.net[i] + (c == '(') - (c == ')');
-    }
-    text_ = std::string_view(t.data(), len);
-    if (blank) throw EExpressionHasBlanks(kMsgHasBlanks);
-    if (s_.net[len] != 0) throw EMissMatchingBracket(kMsgMissingBrackets);
-    if (len > kMaxTextLength) throw EExpressionTooComplex(kMsgTooComplex);
-
-    const int n = static_cast<int>(len);
+    for (std::size_t i = 0; i < len; ++i)
+        s_.net[i + 1] = s_.net[i] + (text_[i] == '(') - (text_[i] == ')');
     s_.identEnd.resize(len + 1);
     s_.varEnd.assign(len + 1, -1);
     s_.varCell.resize(len + 1);
@@ -1055,15 +961,37 @@ void Compiler::compile(std::string_view input) {
             row[sMod] = at;
     }
     s_.memo.reset(text_.size());
+}
+
+void Compiler::compile(std::string_view input) {
+    // Preparation: upper case (ASCII), outer blanks trimmed, no blank inside,
+    // bracket counts equal, enclosing brackets stripped.
+    std::size_t first = 0, last = input.size();
+    while (first < last && input[first] == ' ') ++first;
+    while (last > first && input[last - 1] == ' ') --last;
+    const std::size_t len = last - first;
+    std::string& t = s_.text;
+    t.resize(len);
+    char* const prepared = t.data();
+    const char* const source = input.data() + first;
+    bool blank = false;
+    int net = 0;
+    for (std::size_t i = 0; i < len; ++i) {
+        const char c = upperAscii(source[i]);
+        prepared[i] = c;
+        blank |= c == ' ';
+        net += (c == '(') - (c == ')');
+    }
+    text_ = std::string_view(prepared, len);
+    if (blank) throw EExpressionHasBlanks(kMsgHasBlanks);
+    if (net != 0) throw EMissMatchingBracket(kMsgMissingBrackets);
+    if (len > kMaxTextLength) throw EExpressionTooComplex(kMsgTooComplex);
 
     // A term stands for a non-empty part of the text, so there are never more terms
     // (hence constant and result cells) than characters.
     out_.cells_.reserve(text_.size() + 2);
     s_.ops.clear();
     s_.ops.reserve(text_.size() + 2);
-
-    int b = 0, e = n;
-    strip(b, e);
 
     // Row 0 holds the placeholder that receives the root's value.
     BuildOp placeholder;
@@ -1075,7 +1003,17 @@ void Compiler::compile(std::string_view input) {
     slotOp_[0][1] = 0;
     deepest_ = 0;
 
-    build(b, e, 0, 1, 1);
+    // The formulas of grading rules are read directly; whatever that reading does not
+    // cover goes through the recogniser.
+    const int root = pascal_ ? s_.reader.read(text_, vars_, f1_, f2_) : -1;
+    if (root >= 0) {
+        place(root, 0, 1, 1);
+    } else {
+        prepareRecognition();
+        int b = 0, e = static_cast<int>(len);
+        strip(b, e);
+        build(b, e, 0, 1, 1);
+    }
 
     if (deepest_ == 0) {
         OperationRecord rec = s_.ops[0].rec;

@@ -7,6 +7,11 @@
 // grading rules are read by exactly this recogniser, so every grouping, acceptance
 // and rejection here is deliberate, the surprising ones too (`-A-B` and `A*-B` are
 // rejected, `E+1` is a literal, `+` and `*` group to the right).
+//
+// The recogniser is thorough rather than quick, and every row of a mark sheet
+// compiles its rule's formulas again. The plain formulas rules are made of are
+// therefore read in one pass (DirectReader.h), to the same terms the recogniser would
+// find; the recogniser takes every other text and gives every error.
 
 #include <string_view>
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <string>
 #include <typeinfo>
 
@@ -179,6 +180,89 @@ std::string nested(const std::string& function, int n) {
 
 std::string balancedSum(int n) {
     return n == 1 ? "X" : "(" + balancedSum(n / 2) + ")+(" + balancedSum(n / 2) + ")";
+}
+
+// Plain formulas are read directly, everything else by the recogniser; a parser with
+// the locale's number format always uses the recogniser (in the "C" locale its point
+// is the same). Both must give the same program, operation by operation, or the same
+// error.
+std::string programShape(const TCustomParser& parser) {
+    std::string shape = programText(parser) + " cells " +
+                        std::to_string(parser.program().ownedCellCount()) + " kinds";
+    for (std::size_t i = 0; i < parser.program().size(); ++i)
+        shape += " " + std::to_string(parser.program()[i].kind);
+    return shape;
+}
+
+std::string compiled(TParser& parser, const std::string& text) {
+    try {
+        parser.setExpression(text);
+        return programShape(parser);
+    } catch (const EMathParserError& e) {
+        return std::string(e.className()) + ": " + e.message();
+    }
+}
+
+TEST(CompilerTest, DirectReadingAgreesWithTheRecogniser) {
+    std::setlocale(LC_NUMERIC, "C");
+    auto chain = [](const char* op, int n) { return repeat("M1", n, op); };
+    const std::string texts[] = {"m1+m2+dop",
+                                 "(M1+M2+M3)*100/60",
+                                 "MIN(M1+M2+M3+M4+DOP,100)",
+                                 "A-B-C",
+                                 "A-B+C-D",
+                                 "A+B-C+D",
+                                 "A*B*C",
+                                 "A/B/C",
+                                 "A*B/C*D/E",
+                                 "A/B*C/D",
+                                 "A^2*B",
+                                 "A/B^3",
+                                 "A^2^3",
+                                 "A^4+B^5",
+                                 "A^(2)",
+                                 "A^2.5",
+                                 "A^SQRT(4)",
+                                 "(A)^(B)",
+                                 "((A+B))*((C))",
+                                 "SIN(X)^2+COS(X)^2",
+                                 "MAX(MIN(A,B),C)",
+                                 "MAX((A+B),(C))",
+                                 "SQRT(((X)))",
+                                 "MAX(A,B,C)",
+                                 "SIN(A,B)",
+                                 "MIN(A)",
+                                 "X_1+_Q*2",
+                                 "0.25*M1+007",
+                                 "A+",
+                                 "*A",
+                                 "A**B",
+                                 "(A+B)(C)",
+                                 "A(B)",
+                                 "M13+1",
+                                 "1.5.5",
+                                 "2A",
+                                 "E*2+T",
+                                 chain("+", 21),
+                                 chain("+", 22),
+                                 chain("-", 21),
+                                 chain("-", 22),
+                                 chain("*", 22),
+                                 chain("/", 22),
+                                 repeat("SQRT(", 20) + "X" + repeat(")", 20),
+                                 repeat("SQRT(", 21) + "X" + repeat(")", 21),
+                                 balancedSum(64),
+                                 balancedSum(128)};
+    for (const std::string& text : texts) {
+        Fixture direct, recognised;
+        direct.parser.SetVariable("X_1", 1);
+        direct.parser.SetVariable("_Q", 1);
+        recognised.parser.SetVariable("X_1", 1);
+        recognised.parser.SetVariable("_Q", 1);
+        recognised.parser.setPascalNumberformat(false);
+        EXPECT_EQ(compiled(direct.parser, text), compiled(recognised.parser, text))
+            << text.substr(0, 60);
+    }
 }
 
 TEST(CompilerTest, NestingAndComplexityLimits) {
