@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "formula/Routines.h"
@@ -136,11 +137,37 @@ TEST(EvaluatorTest, RndDrawsTheFixedSequence) {
 }
 
 TEST(EvaluatorTest, RoundHalfEven) {
+    constexpr double kInf = std::numeric_limits<double>::infinity();
+    // Besides halves of either sign: just below a half, the last halves a double
+    // holds, whole numbers from 2^52 on, an infinity.
     const struct {
         double in, out;
-    } cases[] = {{0.5, 0}, {1.5, 2},   {2.5, 2}, {-2.5, -2}, {-3.5, -4},
-                 {4.6, 5}, {-4.4, -4}, {5.5, 6}, {4.5, 4},   {1e300, 1e300}};
+    } cases[] = {{0.5, 0},
+                 {1.5, 2},
+                 {2.5, 2},
+                 {-2.5, -2},
+                 {-3.5, -4},
+                 {4.6, 5},
+                 {-4.4, -4},
+                 {5.5, 6},
+                 {4.5, 4},
+                 {1e300, 1e300},
+                 {-0.5, 0},
+                 {-1.5, -2},
+                 {-4.6, -5},
+                 {0.49999999999999994, 0},
+                 {4503599627370495.5, 4503599627370496},
+                 {-4503599627370495.5, -4503599627370496},
+                 {4503599627370497.0, 4503599627370497.0},
+                 {-9007199254740993.0, -9007199254740993.0},
+                 {kInf, kInf}};
     for (const auto& c : cases) EXPECT_EQ(roundHalfEven(c.in), c.out) << c.in;
+    // A zero result keeps the sign nearest rounding gives it: -0.3 is -0, -0.5 goes to
+    // the even neighbour 0 from below and is +0.
+    EXPECT_TRUE(std::signbit(roundHalfEven(-0.3)));
+    EXPECT_TRUE(std::signbit(roundHalfEven(-0.0)));
+    EXPECT_FALSE(std::signbit(roundHalfEven(-0.5)));
+    EXPECT_TRUE(std::isnan(roundHalfEven(std::numeric_limits<double>::quiet_NaN())));
 }
 
 TEST(EvaluatorTest, ConstantsAreNotFolded) {
