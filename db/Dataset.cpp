@@ -1,6 +1,7 @@
 #include "db/Dataset.h"
 
 #include <algorithm>
+#include <atomic>
 #include <exception>
 
 #include "db/Connection.h"
@@ -39,9 +40,18 @@ std::string singleTableOf(const std::string& sql) {
     return table;
 }
 
+// Stamps of the datasets' sets of fields, unique in the process.
+std::atomic<std::uint64_t> lastFieldsStamp{0};
+
 }  // namespace
 
-Dataset::Dataset(Connection* connection) : connection_(connection) {}
+Dataset::Dataset(Connection* connection) : connection_(connection) {
+    restamp();
+}
+
+void Dataset::restamp() {
+    fieldsStamp_ = lastFieldsStamp.fetch_add(1, std::memory_order_relaxed) + 1;
+}
 
 Dataset::~Dataset() = default;
 
@@ -89,6 +99,7 @@ Field& Dataset::addField(const std::string& name, FieldKind kind, Type type, int
     Field& f = *fields_.back();
     f.index_ = static_cast<int>(fields_.size()) - 1;
     f.persistent_ = true;
+    restamp();
     return f;
 }
 
@@ -169,6 +180,7 @@ void Dataset::buildFields(const std::vector<Column>& columns) {
         }
     }
     for (std::size_t i = 0; i < fields_.size(); ++i) fields_[i]->index_ = static_cast<int>(i);
+    restamp();
     for (auto& f : fields_)
         if (f->kind() == FieldKind::Lookup) f->keyIndex_ = field(f->keyField()).index();
 }
@@ -181,6 +193,7 @@ void Dataset::dropFields() {
         fields_[i]->index_ = static_cast<int>(i);
         fields_[i]->column_ = -1;
     }
+    restamp();
 }
 
 void Dataset::calculate(std::vector<Value>& values) {
@@ -189,10 +202,18 @@ void Dataset::calculate(std::vector<Value>& values) {
         if (f->kind() == FieldKind::Lookup) {
             const Value& k = values[u(f->keyIndex_)];
             Dataset& source = *f->lookupDataset();
-            values[u(f->index())] =
-                isNull(k) || !source.active()
-                    ? Value()
-                    : source.lookup(f->lookupKeyField(), k, f->lookupResultField());
+            if (isNull(k) || !source.active()) {
+                values[u(f->index())] = Value();
+                continue;
+            }
+            // Every row looks up the same two fields: find them by name only when the
+            // lookup dataset's fields changed.
+            if (f->lookupStamp_ != source.fieldsStamp_) {
+                f->lookupKeyIndex_ = source.field(f->lookupKeyField()).index();
+                f->lookupResultIndex_ = source.field(f->lookupResultField()).index();
+                f->lookupStamp_ = source.fieldsStamp_;
+            }
+            values[u(f->index())] = source.lookupAt(f->lookupKeyIndex_, k, f->lookupResultIndex_);
         } else if (f->kind() == FieldKind::Calculated) {
             values[u(f->index())] = Value();
             any = true;
@@ -508,10 +529,15 @@ Value Dataset::lookup(const std::string& keyFieldName, const Value& key,
     checkActive();
     const Field& k = field(keyFieldName);
     const Field& r = field(resultField);
-    for (const Row& row : rows_)
-        if (!row.deleted && !isNull(row.values[u(k.index())]) &&
-            sameValue(row.values[u(k.index())], key))
-            return row.values[u(r.index())];
+    return lookupAt(k.index(), key, r.index());
+}
+
+Value Dataset::lookupAt(int keyIndex, const Value& key, int resultIndex) const {
+    for (const Row& row : rows_) {
+        const Value& candidate = row.values[u(keyIndex)];
+        if (!row.deleted && !isNull(candidate) && sameValue(candidate, key))
+            return row.values[u(resultIndex)];
+    }
     return {};
 }
 

@@ -89,6 +89,10 @@ class Dataset {
 
     // Fields, matched by name without regard to case.
     int fieldCount() const { return static_cast<int>(fields_.size()); }
+    // Changes whenever the set of fields does (a field declared, the dataset opened or
+    // closed) and never repeats, not even across datasets: a field found by name stays
+    // the one while the stamp is the same.
+    std::uint64_t fieldsStamp() const { return fieldsStamp_; }
     Field& field(int index) const;
     Field& field(const std::string& name) const;  // Error when there is none
     Field* findField(const std::string& name) const;
@@ -182,6 +186,8 @@ class Dataset {
     void buildFields(const std::vector<Column>& columns);
     void dropFields();
     void calculate(std::vector<Value>& values);
+    Value lookupAt(int keyIndex, const Value& key, int resultIndex) const;
+    void restamp();
     void rebuildView(Bookmark keep);
     void checkActive() const;
     void checkBrowseMode();
@@ -214,6 +220,7 @@ class Dataset {
     bool readOnly_ = false;
 
     std::vector<std::unique_ptr<Field>> fields_;
+    std::uint64_t fieldsStamp_ = 0;
     std::vector<Row> rows_;
     std::vector<int> view_;
     int pos_ = 0;

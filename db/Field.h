@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "db/Values.h"
@@ -78,6 +79,11 @@ class Field {
     Dataset* lookupDataset_ = nullptr;
     std::string lookupKeyField_;
     std::string lookupResultField_;
+    // The lookup dataset's key and result fields, found by name while its fields stamp
+    // is the one below.
+    std::uint64_t lookupStamp_ = 0;
+    int lookupKeyIndex_ = -1;
+    int lookupResultIndex_ = -1;
 };
 
 }  // namespace db

@@ -52,6 +52,30 @@ TEST_P(DatasetFields, LookupAndCalculatedFieldsAreFilledOnOpen) {
     EXPECT_EQ(marks.field("total").asDouble(), 14.0);
 }
 
+// Lookups and callers that keep found fields follow a dataset whose fields were built
+// again: reopened with its columns in another order, or given another field.
+TEST_P(DatasetFields, FieldsFoundOnceFollowADatasetReopenedWithOtherColumns) {
+    marks.open();
+    const std::uint64_t opened = students.fieldsStamp();
+    EXPECT_NE(opened, marks.fieldsStamp());
+    students.next();
+    EXPECT_EQ(students.fieldsStamp(), opened);                 // moving keeps the fields
+    students.setSql("SELECT s_fio, id_student FROM student");  // closes
+    const std::uint64_t closed = students.fieldsStamp();
+    EXPECT_NE(closed, opened);
+    students.open();
+    EXPECT_NE(students.fieldsStamp(), closed);
+    marks.refreshCalculatedFields();
+    EXPECT_EQ(marks.field("label").asString(), "Иванов Иван: 30.5");
+    marks.setRecNo(3);
+    EXPECT_EQ(marks.field("student").asString(), "Ёлкина Анна");
+
+    db::Dataset more(&conn);
+    const std::uint64_t empty = more.fieldsStamp();
+    more.addCalculatedField("x", db::Type::Float);
+    EXPECT_NE(more.fieldsStamp(), empty);
+}
+
 TEST_P(DatasetFields, FieldChangesRecalculateAndOnlyDataFieldsAreWritten) {
     marks.open();
     marks.edit();
