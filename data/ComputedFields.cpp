@@ -1,5 +1,7 @@
 #include "data/ComputedFields.h"
 
+#include <string_view>
+
 #include "db/Dataset.h"
 #include "db/Error.h"
 #include "formula/Routines.h"
@@ -13,7 +15,7 @@ namespace {
 constexpr const char* kMarkNames[14] = {"m1", "m2", "m3",  "m4",  "m5",  "m6",  "m7",
                                         "m8", "m9", "m10", "m11", "m12", "dop", "dop2"};
 
-bool sameAsciiNoCase(const std::string& a, const std::string& b) {
+bool sameAsciiNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i) {
         unsigned char x = static_cast<unsigned char>(a[i]), y = static_cast<unsigned char>(b[i]);
@@ -92,14 +94,11 @@ std::string gradeNameForShareFailure(std::int64_t stored, const GradingIds& ids)
 }
 
 db::Field* ComputedFields::FieldRef::find(db::Dataset& ds) {
-    // The remembered field is still the one when the dataset has a field at its index
-    // at the same address and of the same name (a reopened dataset may build new ones).
-    if (dataset_ == &ds && field_ && index_ < ds.fieldCount() && &ds.field(index_) == field_ &&
-        sameAsciiNoCase(field_->name(), name_))
-        return field_;
+    // The answer stands while the dataset's fields do (a reopened dataset builds new ones).
+    if (dataset_ == &ds && stamp_ == ds.fieldsStamp()) return field_;
     dataset_ = &ds;
+    stamp_ = ds.fieldsStamp();
     field_ = ds.findField(name_);
-    index_ = field_ ? field_->index() : -1;
     return field_;
 }
 

@@ -58,7 +58,8 @@ class ComputedFields {
     void calculate(db::Dataset& sheet, const ComputedFieldsContext& ctx);
 
   private:
-    // A field found by name once, and found again only when its dataset changed.
+    // A field found by name once, and found again only when its dataset or the
+    // dataset's fields changed.
     class FieldRef {
       public:
         explicit FieldRef(std::string name = {}) : name_(std::move(name)) {}
@@ -69,7 +70,7 @@ class ComputedFields {
       private:
         std::string name_;
         db::Dataset* dataset_ = nullptr;
-        int index_ = -1;
+        std::uint64_t stamp_ = 0;  // the dataset's fields stamp when found
         db::Field* field_ = nullptr;
     };
 

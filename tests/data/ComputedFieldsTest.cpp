@@ -215,6 +215,28 @@ TEST_F(ComputedFieldsDemo, MinimumShareOfEachControlPoint) {
     EXPECT_EQ(rules.field("pole_mark_mag").asString(), "ball1");
 }
 
+// The handler finds its fields once; a sheet or rule reopened with its columns in
+// another order has new fields, and the handler must find them again.
+TEST_F(ComputedFieldsDemo, FieldsAreFoundAgainWhenTheSheetIsReopened) {
+    standardRule();
+    loadBands();
+    addRow(1, 30, 25, 20, 1, ids.GradeGoodId);
+    openSheet();
+    EXPECT_EQ(sheet.field("ball1").asDouble(), 76);
+    EXPECT_EQ(sheet.field("calc1").asDouble(), 55);
+    sheet.setSql(
+        "SELECT dop2, dop, m12, m11, m10, m9, m8, m7, m6, m5, m4, m3, m2, m1, id_f_est, "
+        "id_estimation, id FROM calc_rows ORDER BY id");
+    rules.setSql(
+        "SELECT formula, [max], pole_mark_mag, order_pole FROM est_config WHERE id_ebe_var = " +
+        std::to_string(kRule) + " AND id_f_est = 1 ORDER BY order_pole, id_est_config");
+    rules.open();
+    sheet.open();
+    EXPECT_EQ(sheet.field("ball1").asDouble(), 76);
+    EXPECT_EQ(sheet.field("calc1").asDouble(), 55);
+    EXPECT_EQ(name(), "хор");
+}
+
 TEST_F(ComputedFieldsDemo, RuleWithoutTotalGivesZero) {
     addRuleRow(kRule, 1, "m1", "", 100);
     loadBands();
