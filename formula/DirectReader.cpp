@@ -43,7 +43,7 @@ int DirectReader::read(std::string_view text, const VariableTable& variables,
     two_ = &twoArguments;
     terms_.clear();
     if (!tokenize(text)) return -1;
-    return expression(0, static_cast<int>(tokens_.size()));
+    return sum(0, static_cast<int>(tokens_.size()));
 }
 
 bool DirectReader::tokenize(std::string_view text) {
@@ -67,8 +67,11 @@ bool DirectReader::tokenize(std::string_view text) {
                 t.two = two ? *two : nullptr;
             } else {
                 if (readsAsLiteral(name)) return false;
-                // E+1 and E-1 are literals to the recogniser.
-                if (name == "E" && k < n && (text[k] == '+' || text[k] == '-')) return false;
+                // E+1 and E-1 are literals to the recogniser (nought times ten to the
+                // first); E+X is a sum.
+                if (name == "E" && k + 1 < n && (text[k] == '+' || text[k] == '-') &&
+                    isDigit(text[k + 1]))
+                    return false;
                 double* const* cell = variables_->find(name);
                 if (!cell) return false;
                 t.term = static_cast<std::int32_t>(terms_.size());
@@ -118,6 +121,7 @@ bool DirectReader::tokenize(std::string_view text) {
                 case ')':
                     if (open_.empty()) return false;
                     t.type = tClose;
+                    t.match = open_.back();
                     tokens_[static_cast<std::size_t>(open_.back())].match =
                         static_cast<std::int32_t>(tokens_.size());
                     open_.pop_back();
@@ -145,65 +149,90 @@ int DirectReader::term(std::uint8_t kind, int left, int right, Routine function)
     return static_cast<int>(terms_.size()) - 1;
 }
 
-// An expression over tokens [b, e). One look over its top-level tokens finds where
-// it splits: at the first '+'; without one at the last '-'; without either at the
-// first '*'; then at the last '/'; then at the one '^'. Each part is read the same
-// way, and lacks the operators that would have split it higher up, so the part
-// before a '+' reads as a chain of '-', the part after a '*' as a product, and so on.
-int DirectReader::expression(int b, int e) {
+// The levels of a formula, each over tokens [b, e) that hold none of the operators of
+// the levels above at the top level. Each level looks for its own operator from the
+// side where the split lies and stops at the first it meets, so a long chain of one
+// operator is read in time proportional to its length.
+
+// Any expression: split at the first '+'.
+int DirectReader::sum(int b, int e) {
     if (e - b == 1) return operand(b, e);
-    int plus = -1, minus = -1, times = -1, slash = -1, power = -1, powers = 0;
     for (int k = b; k < e; k = next(k)) {
-        switch (tokens_[static_cast<std::size_t>(k)].type) {
-            case tPlus:
-                if (plus < 0) plus = k;
-                break;
-            case tMinus:
-                minus = k;
-                break;
-            case tTimes:
-                if (times < 0) times = k;
-                break;
-            case tSlash:
-                slash = k;
-                break;
-            case tPower:
-                power = k;
-                ++powers;
-                break;
-            default:
-                break;
-        }
+        if (tokens_[static_cast<std::size_t>(k)].type != tPlus) continue;
+        if (k == b) return -1;
+        const int left = difference(b, k);
+        if (left < 0) return -1;
+        const int right = sum(k + 1, e);
+        return right < 0 ? -1 : term(kAdd, left, right);
     }
-    if (plus >= 0) return operation(kAdd, b, plus, e);
-    if (minus >= 0) return operation(kSubtract, b, minus, e);
-    if (times >= 0) return operation(kMultiply, b, times, e);
-    if (slash >= 0) return operation(kDivide, b, slash, e);
-    if (powers == 0) return operand(b, e);
-    if (powers > 1) return -1;  // A^B^C is no formula
-    const int t = operation(kRealPower, b, power, e);
-    if (t < 0) return -1;
-    // Only an exponent written as a bare number decides the power's kind.
-    const Token& exponent = tokens_[static_cast<std::size_t>(power + 1)];
-    if (exponent.type == tOperand) {
-        Term& p = terms_[static_cast<std::size_t>(t)];
-        const Term& x = terms_[static_cast<std::size_t>(p.right)];
-        if (x.kind == kConstant) {
-            p.exponentIsNumber = true;
-            p.constant = x.constant;
-        }
-    }
-    return t;
+    return difference(b, e);
 }
 
-// The operation at token `at` over the parts before and after it.
-int DirectReader::operation(std::uint8_t kind, int b, int at, int e) {
-    if (at == b || at == e - 1) return -1;
-    const int left = expression(b, at);
+// No '+': split at the last '-'.
+int DirectReader::difference(int b, int e) {
+    if (e - b == 1) return operand(b, e);
+    for (int k = e - 1; k >= b; k = previous(k)) {
+        if (tokens_[static_cast<std::size_t>(k)].type != tMinus) continue;
+        if (k == b || k == e - 1) return -1;
+        const int left = difference(b, k);
+        if (left < 0) return -1;
+        const int right = product(k + 1, e);
+        return right < 0 ? -1 : term(kSubtract, left, right);
+    }
+    return product(b, e);
+}
+
+// No '+' or '-': split at the first '*'.
+int DirectReader::product(int b, int e) {
+    if (e - b == 1) return operand(b, e);
+    for (int k = b; k < e; k = next(k)) {
+        if (tokens_[static_cast<std::size_t>(k)].type != tTimes) continue;
+        if (k == b) return -1;
+        const int left = quotient(b, k);
+        if (left < 0) return -1;
+        const int right = product(k + 1, e);
+        return right < 0 ? -1 : term(kMultiply, left, right);
+    }
+    return quotient(b, e);
+}
+
+// Only '/' and '^': split at the last '/'.
+int DirectReader::quotient(int b, int e) {
+    if (e - b == 1) return operand(b, e);
+    for (int k = e - 1; k >= b; k = previous(k)) {
+        if (tokens_[static_cast<std::size_t>(k)].type != tSlash) continue;
+        if (k == b || k == e - 1) return -1;
+        const int left = quotient(b, k);
+        if (left < 0) return -1;
+        const int right = power(k + 1, e);
+        return right < 0 ? -1 : term(kDivide, left, right);
+    }
+    return power(b, e);
+}
+
+// Only '^': an operand, or two joined by the one '^'.
+int DirectReader::power(int b, int e) {
+    if (e - b == 1) return operand(b, e);
+    int at = -1;
+    for (int k = b; k < e; k = next(k)) {
+        if (tokens_[static_cast<std::size_t>(k)].type != tPower) continue;
+        if (at >= 0) return -1;  // A^B^C is no formula
+        at = k;
+    }
+    if (at < 0) return operand(b, e);
+    const int left = operand(b, at);
     if (left < 0) return -1;
-    const int right = expression(at + 1, e);
+    const int right = operand(at + 1, e);
     if (right < 0) return -1;
-    return term(kind, left, right);
+    const int t = term(kRealPower, left, right);
+    // Only an exponent written as a bare number decides the power's kind.
+    const Term& exponent = terms_[static_cast<std::size_t>(right)];
+    if (tokens_[static_cast<std::size_t>(at + 1)].type == tOperand && exponent.kind == kConstant) {
+        Term& p = terms_[static_cast<std::size_t>(t)];
+        p.exponentIsNumber = true;
+        p.constant = exponent.constant;
+    }
+    return t;
 }
 
 // A variable, a number, a bracketed expression or a call, spanning [b, e) exactly.
@@ -211,7 +240,7 @@ int DirectReader::operand(int b, int e) {
     if (b >= e) return -1;
     const Token& first = tokens_[static_cast<std::size_t>(b)];
     if (first.type == tOperand) return e - b == 1 ? first.term : -1;
-    if (first.type == tOpen) return first.match == e - 1 ? expression(b + 1, e - 1) : -1;
+    if (first.type == tOpen) return first.match == e - 1 ? sum(b + 1, e - 1) : -1;
     if (first.type != tCall) return -1;
     const int open = b + 1;  // a name is a call only when a bracket follows it
     if (tokens_[static_cast<std::size_t>(open)].match != e - 1) return -1;
@@ -223,13 +252,13 @@ int DirectReader::operand(int b, int e) {
     }
     if (comma < 0) {
         if (!first.one) return -1;
-        const int argument = expression(open + 1, e - 1);
+        const int argument = sum(open + 1, e - 1);
         return argument < 0 ? -1 : term(kFunction1, argument, -1, first.one);
     }
     if (!first.two) return -1;
-    const int left = expression(open + 1, comma);
+    const int left = sum(open + 1, comma);
     if (left < 0) return -1;
-    const int right = expression(comma + 1, e - 1);
+    const int right = sum(comma + 1, e - 1);
     return right < 0 ? -1 : term(kFunction2, left, right, first.two);
 }
 

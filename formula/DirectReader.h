@@ -14,7 +14,7 @@
 //     or, for a two-argument function, two separated by its one top-level comma.
 // Anything else (a sign before an operand, a literal with an exponent or without
 // digits before its point, PI, names that read as literals such as E5, the words DIV
-// and MOD, E directly before a sign, names not registered, the locale's number
+// and MOD, E followed by a sign and a digit, names not registered, the locale's number
 // format, long texts) is left to the recogniser, which also gives every error. Where
 // this reading answers, its terms are the ones the recogniser would find; the
 // compiler tests hold the two side by side.
@@ -70,18 +70,26 @@ class DirectReader {
     struct Token {
         TokenType type;
         std::int32_t term;   // tOperand: its term
-        std::int32_t match;  // tOpen: the index of its tClose
+        std::int32_t match;  // tOpen and tClose: the index of the other
         Routine one;         // tCall: the functions of that name
         Routine two;
     };
 
     bool tokenize(std::string_view text);
+    // Tokens are walked at the top level only: a bracket is passed with its contents.
     int next(int k) const {
         const Token& t = tokens_[static_cast<std::size_t>(k)];
         return t.type == tOpen ? t.match + 1 : k + 1;
     }
-    int expression(int b, int e);
-    int operation(std::uint8_t kind, int b, int at, int e);
+    int previous(int k) const {
+        const Token& t = tokens_[static_cast<std::size_t>(k)];
+        return t.type == tClose ? t.match - 1 : k - 1;
+    }
+    int sum(int b, int e);
+    int difference(int b, int e);
+    int product(int b, int e);
+    int quotient(int b, int e);
+    int power(int b, int e);
     int operand(int b, int e);
     int term(std::uint8_t kind, int left, int right, Routine function = nullptr);
 
