@@ -1,6 +1,7 @@
 // qor28-screenshot FILE LOGIN PASSWORD: runs the program, signs in with the login and
-// password as a person would type them, saves a PNG of the main window and ends. For
-// machines without a display (run it on a virtual one).
+// password as a person would type them, opens the teacher's first graded group sheet,
+// saves a PNG of the main window and ends. For machines without a display (run it on a
+// virtual one).
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,9 +10,104 @@
 #include <cstdio>
 
 #include "app/Startup.h"
+#include "data/AssessmentClass.h"
+#include "data/LoginContext.h"
 #include "sheet/TForm2.h"
 #include "signin/TForm8.h"
+#include "ui/DataGrid.h"
+#include "ui/LookupComboBox.h"
+#include "ui/LookupListBox.h"
+#include "ui/LookupListModel.h"
 #include "ui/MessageService.h"
+
+namespace {
+
+// Chooses the entries of the selection lists one after the other, as the teacher
+// would, newest year first, until a group sheet of a graded form of assessment shows
+// its rows. True when one does.
+class FirstGradedSheet {
+  public:
+    explicit FirstGradedSheet(sheet::TForm2& form) : form_(form) {}
+
+    bool open() {
+        ui::LookupComboBox* years = form_.DBLookupComboBox1;
+        for (int row = entries(years) - 1; row >= 0; --row)
+            if (choose(years, row, [&] { form_.DBLookupComboBox1Click(); }) && semesters())
+                return true;
+        return false;
+    }
+
+  private:
+    static ui::LookupListModel* model(QAbstractItemView* list) {
+        return static_cast<ui::LookupListModel*>(list->model());
+    }
+    static ui::LookupListModel* model(ui::LookupComboBox* list) {
+        return static_cast<ui::LookupListModel*>(list->model());
+    }
+    template <class List>
+    static int entries(List* list) {
+        return list->isEnabled() ? model(list)->rowCount() : 0;
+    }
+    // Sets the entry and runs the list's handler; false when the handler failed.
+    template <class List, class Handler>
+    static bool choose(List* list, int row, Handler handler) {
+        list->setKeyValue(model(list)->keyAt(row));
+        try {
+            handler();
+            return true;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "qor28-screenshot: %s\n", e.what());
+            return false;
+        }
+    }
+
+    bool semesters() {
+        ui::LookupComboBox* list = form_.DBLookupComboBox10;
+        for (int row = 0; row < entries(list); ++row)
+            if (choose(list, row, [&] { form_.DBLookupComboBox10Click(); }) &&
+                form_.SemesterKind == QLatin1String("0") && disciplines())
+                return true;
+        return false;
+    }
+    bool disciplines() {
+        ui::LookupComboBox* list = form_.DBLookupComboBox11;
+        for (int row = 0; row < entries(list); ++row)
+            if (choose(list, row, [&] { form_.DBLookupComboBox11Click(); }) && assessments())
+                return true;
+        return false;
+    }
+    bool assessments() {
+        ui::LookupListBox* list = form_.DBLookupListBox2;
+        const data::GradingIds ids = data::gradingIdsOf(data::loginContext());
+        for (int row = 0; row < entries(list); ++row) {
+            const db::Value kind = model(list)->keyAt(row);
+            if (db::isNull(kind) ||
+                data::assessmentClassOf(db::toInteger(kind), ids) != data::AssessmentClass::Graded)
+                continue;
+            if (choose(list, row, [&] { form_.DBLookupListBox2Click(); }) && groups()) return true;
+        }
+        return false;
+    }
+    bool groups() {
+        ui::LookupComboBox* list = form_.DBLookupComboBox9;
+        for (int row = 0; row < entries(list); ++row)
+            if (choose(list, row, [&] { form_.DBLookupComboBox9Click(); }) && sheetForm())
+                return true;
+        return false;
+    }
+    bool sheetForm() {
+        ui::LookupComboBox* list = form_.DBLookupComboBox3;
+        if (entries(list) == 0) return false;
+        // The ordinary sheet form comes first in the list.
+        if (!choose(list, 0, [&] { form_.DBLookupComboBox3Click(); })) return false;
+        const db::Dataset* rows = form_.KXDBGridEh1->dataset();
+        return rows && !rows->isEmpty();
+    }
+
+    sheet::TForm2& form_;
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 4) {
@@ -45,6 +141,8 @@ int main(int argc, char** argv) {
         // taken at the size of a common workstation screen instead.
         form.setWindowState(Qt::WindowNoState);
         form.resize(1280, 800);
+        if (!FirstGradedSheet(form).open())
+            std::fprintf(stderr, "qor28-screenshot: no graded group sheet to open\n");
         QTimer::singleShot(500, &form, [&form, &file, &saved] {
             saved = form.grab().save(file, "PNG");
             QCoreApplication::quit();
