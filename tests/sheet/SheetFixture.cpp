@@ -29,6 +29,18 @@ void SignedIn::SetUp() {
     server::qor::install();
     database = folder.file(QStringLiteral("QOR.db"));
     server::qor::createDemo(database.toStdString());
+    createForm();
+    if (HasFatalFailure()) return;
+
+    // The academic year begins in September; the demo's years are numbered by it.
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    year = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
+}
+
+void SignedIn::createForm() {
+    form.reset();
     data::loginContext() = {};
     ui::Application::setShowMainForm(false);
     signin::TForm8::shownHook() = [](signin::TForm8& f) {
@@ -42,12 +54,6 @@ void SignedIn::SetUp() {
     signin::TForm8::shownHook() = {};
     ASSERT_TRUE(ui::Application::showMainForm()) << log.texts().join('|').toStdString();
     ASSERT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
-
-    // The academic year begins in September; the demo's years are numbered by it.
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    year = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
 }
 
 void SignedIn::TearDown() {
