@@ -8,6 +8,7 @@
 #include <QTimer>
 #include <QToolButton>
 #include <cstdio>
+#include <functional>
 
 #include "app/Startup.h"
 #include "data/AssessmentClass.h"
@@ -61,39 +62,42 @@ class FirstGradedSheet {
         }
     }
 
-    bool semesters() {
-        ui::LookupComboBox* list = form_.DBLookupComboBox10;
-        for (int row = 0; row < entries(list); ++row)
-            if (choose(list, row, [&] { form_.DBLookupComboBox10Click(); }) &&
-                form_.SemesterKind == QLatin1String("0") && disciplines())
-                return true;
-        return false;
-    }
-    bool disciplines() {
-        ui::LookupComboBox* list = form_.DBLookupComboBox11;
-        for (int row = 0; row < entries(list); ++row)
-            if (choose(list, row, [&] { form_.DBLookupComboBox11Click(); }) && assessments())
-                return true;
-        return false;
-    }
-    bool assessments() {
-        ui::LookupListBox* list = form_.DBLookupListBox2;
-        const data::GradingIds ids = data::gradingIdsOf(data::loginContext());
+    // Tries the list's entries in order (those the filter lets through) until one leads
+    // to a loaded sheet.
+    template <class List, class Handler, class Next>
+    static bool anyEntry(List* list, Handler handler, Next next,
+                         const std::function<bool(const db::Value&)>& filter = {}) {
         for (int row = 0; row < entries(list); ++row) {
-            const db::Value kind = model(list)->keyAt(row);
-            if (db::isNull(kind) ||
-                data::assessmentClassOf(db::toInteger(kind), ids) != data::AssessmentClass::Graded)
-                continue;
-            if (choose(list, row, [&] { form_.DBLookupListBox2Click(); }) && groups()) return true;
+            if (filter && !filter(model(list)->keyAt(row))) continue;
+            if (choose(list, row, handler) && next()) return true;
         }
         return false;
     }
+
+    bool semesters() {
+        return anyEntry(
+            form_.DBLookupComboBox10, [&] { form_.DBLookupComboBox10Click(); },
+            [&] { return form_.SemesterKind == QLatin1String("0") && disciplines(); });
+    }
+    bool disciplines() {
+        return anyEntry(
+            form_.DBLookupComboBox11, [&] { form_.DBLookupComboBox11Click(); },
+            [&] { return assessments(); });
+    }
+    bool assessments() {
+        const data::GradingIds ids = data::gradingIdsOf(data::loginContext());
+        return anyEntry(
+            form_.DBLookupListBox2, [&] { form_.DBLookupListBox2Click(); },
+            [&] { return groups(); },
+            [&](const db::Value& kind) {
+                return !db::isNull(kind) && data::assessmentClassOf(db::toInteger(kind), ids) ==
+                                                data::AssessmentClass::Graded;
+            });
+    }
     bool groups() {
-        ui::LookupComboBox* list = form_.DBLookupComboBox9;
-        for (int row = 0; row < entries(list); ++row)
-            if (choose(list, row, [&] { form_.DBLookupComboBox9Click(); }) && sheetForm())
-                return true;
-        return false;
+        return anyEntry(
+            form_.DBLookupComboBox9, [&] { form_.DBLookupComboBox9Click(); },
+            [&] { return sheetForm(); });
     }
     bool sheetForm() {
         ui::LookupComboBox* list = form_.DBLookupComboBox3;

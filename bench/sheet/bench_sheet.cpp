@@ -5,7 +5,6 @@
 #include <benchmark/benchmark.h>
 #include <sqlite3.h>
 
-#include <QDate>
 #include <QLineEdit>
 #include <QLocale>
 #include <QTimer>
@@ -156,8 +155,7 @@ struct Window {
     }
 
     static QString yearText() {
-        const QDate today = QDate::currentDate();
-        const int first = today.month() >= 9 ? today.year() : today.year() - 1;
+        const int first = server::qor::currentAcademicYear();
         return QStringLiteral("%1-%2").arg(first).arg(first + 1);
     }
 

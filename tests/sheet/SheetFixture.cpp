@@ -6,7 +6,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <ctime>
 
 #include "Contract.h"
 #include "Demo.h"
@@ -32,11 +31,7 @@ void SignedIn::SetUp() {
     createForm();
     if (HasFatalFailure()) return;
 
-    // The academic year begins in September; the demo's years are numbered by it.
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    year = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
+    year = server::qor::currentAcademicYear() - 2000;
 }
 
 void SignedIn::createForm() {
