@@ -3,7 +3,6 @@
 
 #include <benchmark/benchmark.h>
 
-#include <ctime>
 #include <filesystem>
 #include <random>
 
@@ -55,12 +54,7 @@ BENCHMARK(CreateDemo)->Unit(benchmark::kMillisecond);
 // What opening one sheet sends: prepare the rows, read them, read the control points.
 void LoadSheet(benchmark::State& state) {
     Demo demo;
-    // the demo's current academic year, numbered by its first year - 2000
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    const std::string y =
-        std::to_string(local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1));
+    const std::string y = std::to_string(server::qor::currentAcademicYear() - 2000);
     for (auto _ : state) {
         demo.engine->execute("EXEC InsertInto_SORT_MARK_MAG 1,1,1,1,1,1,0,0,0,1,101,3");
         auto rows =

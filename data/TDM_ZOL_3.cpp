@@ -248,11 +248,6 @@ AssessmentClass TDM_ZOL_3::SheetAssessmentClass() const {
     return assessmentClassOf(db::toInteger(kind), gradingIdsOf(loginContext()));
 }
 
-std::int64_t TDM_ZOL_3::GradeIdForTotal() const {
-    return data::GradeIdForTotal(ADO_SP_Sort, SheetAssessmentClass(), GradeBands,
-                                 gradingIdsOf(loginContext()));
-}
-
 void TDM_ZOL_3::ADO_SP_SortCalcFields(db::Dataset& sheet) {
     const GradingIds ids = gradingIdsOf(loginContext());
     computedFields_.calculate(sheet,

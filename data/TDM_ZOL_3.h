@@ -90,8 +90,6 @@ class TDM_ZOL_3 {
     void LoadGradeBands(std::int64_t specialityId);
     // The assessment class of the chosen form of assessment (Other when none).
     AssessmentClass SheetAssessmentClass() const;
-    // The grade id the current mark-sheet row's stored total earns.
-    std::int64_t GradeIdForTotal() const;
 
     // Editing-state handlers of ADO_SP_Sort.
     void ADO_SP_SortAfterEdit(db::Dataset&);

@@ -72,6 +72,15 @@ class Registry {
     // A view computed by C++: used in FROM without arguments.
     void addView(std::string name, TableBody body);
 
+    // Objects that belong to the databases of one schema: an engine offers them only on a
+    // database that has this table (every database when empty), so a database of another
+    // kind answers a call of one as it would any unknown object.
+    void setSchemaTable(std::string table) {
+        schemaTable_ = std::move(table);
+        ++version_;
+    }
+    const std::string& schemaTable() const { return schemaTable_; }
+
     const ProcedureDef* procedure(std::string_view name, int number = 1) const;
     const TableFunctionDef* tableFunction(std::string_view name) const;
     const TableFunctionDef* view(std::string_view name) const;
@@ -82,6 +91,7 @@ class Registry {
     std::map<std::pair<std::string, int>, ProcedureDef> procedures_;
     std::map<std::string, TableFunctionDef> functions_;
     std::map<std::string, TableFunctionDef> views_;
+    std::string schemaTable_;
     std::uint64_t version_ = 0;
 };
 

@@ -512,12 +512,33 @@ const TableInfo& SqliteEngine::table(std::string_view name) {
     return schema_.emplace(key, std::move(info)).first->second;
 }
 
+bool SqliteEngine::globalObjectsApply() const {
+    const Registry& global = globalRegistry();
+    if (global.version() != globalCheckedVersion_) {
+        globalCheckedVersion_ = global.version();
+        globalApply_ = true;
+        if (!global.schemaTable().empty()) {
+            sqlite3_stmt* stmt = nullptr;
+            sqlite3_prepare_v2(db_,
+                               "SELECT 1 FROM sqlite_master WHERE type = 'table' AND name = ?1 "
+                               "COLLATE NOCASE",
+                               -1, &stmt, nullptr);
+            sqlite3_bind_text(stmt, 1, global.schemaTable().c_str(), -1, SQLITE_TRANSIENT);
+            globalApply_ = stmt && sqlite3_step(stmt) == SQLITE_ROW;
+            sqlite3_finalize(stmt);
+        }
+    }
+    return globalApply_;
+}
+
 const ProcedureDef* SqliteEngine::findProcedure(std::string_view name, int number) const {
     if (auto* p = registry_.procedure(name, number)) return p;
-    return globalRegistry().procedure(name, number);
+    return globalObjectsApply() ? globalRegistry().procedure(name, number) : nullptr;
 }
 
 const TableFunctionDef* SqliteEngine::findTable(std::string_view name, bool function) const {
+    if (!globalObjectsApply())
+        return function ? registry_.tableFunction(name) : registry_.view(name);
     if (function) {
         if (auto* f = registry_.tableFunction(name)) return f;
         return globalRegistry().tableFunction(name);

@@ -108,6 +108,8 @@ class SqliteEngine final : public Engine, private SchemaSource {
     void checkDeadline();
     [[noreturn]] void raise(int code);
 
+    // Whether the objects of the process-wide registry belong to this database.
+    bool globalObjectsApply() const;
     const ProcedureDef* findProcedure(std::string_view name, int number) const;
     const TableFunctionDef* findTable(std::string_view name, bool function) const;
 
@@ -116,6 +118,8 @@ class SqliteEngine final : public Engine, private SchemaSource {
     Registry registry_;
     Cache cache_;
     std::uint64_t cacheRegistryVersion_ = 0;
+    mutable std::uint64_t globalCheckedVersion_ = ~std::uint64_t{0};
+    mutable bool globalApply_ = false;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
     std::unordered_map<std::string, bool> statementBusy_;
     std::map<std::string, TableInfo> schema_;

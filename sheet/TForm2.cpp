@@ -25,14 +25,18 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     connectCascade();
     IdIPWatch1 = new signin::AddressWatcher(true, this);
 
+    bool signedIn = false;
     {
         auto signIn = std::make_unique<signin::TForm8>(dm_, this, programFolder);
-        if (signIn->exec() != QDialog::Accepted) ui::Application::terminate();
+        signedIn = signIn->exec() == QDialog::Accepted;
+        if (!signedIn) ui::Application::terminate();
     }
 
     dm_.setEditingControls(this);
     dm_.setMarkSheetView(this);
-    if (!ui::Application::terminated()) {
+    // This sign-in's own answer decides, not the application's end flag: that one stays
+    // set once any window of the process asked to end.
+    if (signedIn) {
         ComputerName = QSysInfo::machineHostName().left(100);
         db::Dataset& exec = dm_.ADOQ_Exec;
         exec.close();

@@ -176,6 +176,7 @@ void TForm2::buildGrid(QWidget* parent) {
     bold.setPixelSize(13);
     admission->setFont(bold);
     grid->column(2)->setFooterText(QStringLiteral("Сумма баллов"));
+    grid->column(4)->setDropDownWidth(300);  // teachers' full names
 }
 
 void TForm2::buildSelectionArea(QWidget* area) {

@@ -1,6 +1,7 @@
 #include "ui/DataGrid.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -387,7 +388,51 @@ bool DataGrid::cellEditable(int row, int columnIndex) const {
     bool inserting = ds->state() == db::DatasetState::Insert && row == ds->currentRow();
     if (!(operations_ & (inserting ? (AllowInsert | AllowAppend) : AllowUpdate))) return false;
     const db::Field* f = c->field();
+    if (f && f->kind() == db::FieldKind::Lookup) {
+        // chosen from the list, written to the row's own key field
+        const db::Field* key = ds->findField(f->keyField());
+        return key && key->kind() == db::FieldKind::Data && !key->readOnly();
+    }
     return f && f->kind() == db::FieldKind::Data && !f->readOnly();
+}
+
+QStringList DataGrid::lookupChoices(int columnIndex) const {
+    const DataGridColumn* c = column(columnIndex);
+    const db::Field* f = c ? c->field() : nullptr;
+    if (!f || f->kind() != db::FieldKind::Lookup) return {};
+    const db::Dataset* list = f->lookupDataset();
+    const db::Field* shown =
+        list && list->active() ? list->findField(f->lookupResultField()) : nullptr;
+    if (!shown) return {};
+    QStringList choices;
+    for (int row = 0; row < list->rowCount(); ++row)
+        choices << QString::fromStdString(db::toText(list->valueAt(row, shown->index())));
+    return choices;
+}
+
+void DataGrid::writeLookup(const DataGridColumn& c, const db::Field& f, const QString& text) {
+    db::Dataset* ds = dataset();
+    db::Field& key = ds->field(f.keyField());
+    if (text.trimmed().isEmpty()) {
+        key.setValue(db::Value());
+        return;
+    }
+    const db::Dataset* list = f.lookupDataset();
+    const db::Field* shown =
+        list && list->active() ? list->findField(f.lookupResultField()) : nullptr;
+    const db::Field* listKey =
+        list && list->active() ? list->findField(f.lookupKeyField()) : nullptr;
+    const std::string wanted = text.toStdString();
+    for (int row = 0; shown && listKey && row < list->rowCount(); ++row) {
+        if (db::toText(list->valueAt(row, shown->index())) == wanted) {
+            key.setValue(list->valueAt(row, listKey->index()));
+            return;
+        }
+    }
+    throw db::Error(QStringLiteral("«%1» нет в списке значений столбца «%2». Выберите значение из "
+                                   "списка.")
+                        .arg(text.trimmed(), c.title().simplified())
+                        .toStdString());
 }
 
 bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -453,8 +498,10 @@ db::Value DataGrid::parseCellText(const DataGridColumn& c, const db::Field& fiel
 
 bool DataGrid::commitEditor() {
     if (state() != EditingState) return true;
-    for (QLineEdit* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
-        if (!editor->isVisible()) continue;
+    for (QWidget* editor : viewport()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!editor->isVisible() ||
+            !(qobject_cast<QLineEdit*>(editor) || qobject_cast<QComboBox*>(editor)))
+            continue;
         lastCommitOk_ = true;
         commitData(editor);
         return lastCommitOk_;
@@ -479,7 +526,10 @@ bool DataGrid::commitCell(int row, int columnIndex, QString text) {
         if (handled) return false;
         // The check may have moved or closed the dataset; then there is nothing to write.
         if (dataset() != ds || ds->currentRow() != row || c->field() != f || !f) return false;
-        f->setValue(parseCellText(*c, *f, text));
+        if (f->kind() == db::FieldKind::Lookup)
+            writeLookup(*c, *f, text);
+        else
+            f->setValue(parseCellText(*c, *f, text));
         lastCommitOk_ = true;
         return true;
     } catch (...) {

@@ -125,6 +125,9 @@ class DataGrid : public QTableView {
     // written; false when it was refused (the editor then shows the field again).
     bool commitEditor();
     bool cellEditable(int row, int column) const;
+    // The values a lookup column offers (its lookup dataset's result field, in that
+    // dataset's order); empty for any other column. An empty text clears the cell.
+    QStringList lookupChoices(int column) const;
     // The rectangle of the edit button in a cell's rectangle.
     static QRect editButtonRect(const QRect& cell);
     void openEditButton(int column);
@@ -160,6 +163,8 @@ class DataGrid : public QTableView {
     void tryDataset(const std::function<void()>& step);
     db::Value parseCellText(const DataGridColumn& column, const db::Field& field,
                             const QString& text) const;
+    // Writes the key of the lookup value chosen in a lookup column.
+    void writeLookup(const DataGridColumn& column, const db::Field& field, const QString& text);
 
     QPointer<DataSource> source_;
     DataGridModel* model_;

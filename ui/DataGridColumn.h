@@ -68,6 +68,11 @@ class DataGridColumn {
     Qt::Alignment alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
 
+    // A column of a lookup field is edited by choosing from the lookup dataset's values;
+    // the list is at least this wide in pixels (0: as wide as the column).
+    int dropDownWidth() const { return dropDownWidth_; }
+    void setDropDownWidth(int pixels) { dropDownWidth_ = pixels; }
+
     // The text of the column's cell in the footer row.
     QString footerText() const { return footerText_; }
     void setFooterText(const QString& text);
@@ -101,6 +106,7 @@ class DataGridColumn {
     int width_ = 64;
     int minWidth_ = 0;
     int maxWidth_ = 0;
+    int dropDownWidth_ = 0;
     bool readOnly_ = false;
     bool visible_ = true;
     int tag_ = 0;

@@ -1,9 +1,12 @@
 #include "ui/DataGridDelegate.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace ui {
 
@@ -76,6 +79,21 @@ void DataGridDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
 QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&,
                                         const QModelIndex& index) const {
     DataGridColumn* c = grid_->column(index.column());
+    const db::Field* f = c ? c->field() : nullptr;
+    if (f && f->kind() == db::FieldKind::Lookup) {
+        // A lookup cell takes one of its list's values (or none); choosing one commits it.
+        auto* list = new QComboBox(parent);
+        list->setFrame(false);
+        list->addItem(QString());
+        list->addItems(grid_->lookupChoices(index.column()));
+        list->view()->setMinimumWidth(c->dropDownWidth());
+        connect(list, &QComboBox::activated, this, [this, list] {
+            auto* self = const_cast<DataGridDelegate*>(this);
+            emit self->commitData(list);
+            emit self->closeEditor(list, QAbstractItemDelegate::NoHint);
+        });
+        return list;
+    }
     auto* editor = new QLineEdit(parent);
     editor->setFrame(false);
     if (c) {
@@ -86,6 +104,10 @@ QWidget* DataGridDelegate::createEditor(QWidget* parent, const QStyleOptionViewI
 }
 
 void DataGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) const {
+    if (auto* list = qobject_cast<QComboBox*>(editor)) {
+        list->setCurrentIndex(std::max(0, list->findText(index.data(Qt::EditRole).toString())));
+        return;
+    }
     if (auto* line = qobject_cast<QLineEdit*>(editor)) {
         // An editor opened by typing already holds the key; keep it.
         if (!line->isModified()) line->setText(index.data(Qt::EditRole).toString());
@@ -94,6 +116,11 @@ void DataGridDelegate::setEditorData(QWidget* editor, const QModelIndex& index) 
 
 void DataGridDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                     const QModelIndex& index) const {
+    if (auto* list = qobject_cast<QComboBox*>(editor)) {
+        model->setData(index, list->currentText(), Qt::EditRole);
+        setEditorData(list, index);
+        return;
+    }
     auto* line = qobject_cast<QLineEdit*>(editor);
     if (!line) return;
     model->setData(index, line->text(), Qt::EditRole);

@@ -1,6 +1,7 @@
 #include "ui/DataGridParts.h"
 
 #include <QPainter>
+#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 
@@ -10,8 +11,17 @@ namespace ui {
 
 namespace {
 
-constexpr int kTitleFlags = Qt::AlignCenter | Qt::TextWordWrap;
 constexpr int kPadding = 3;
+
+// Titles wrap between words; a title with a word wider than its column (a long name in
+// a narrow mark column) wraps inside words instead, so it is cut into readable lines
+// rather than clipped at both ends.
+int titleFlags(const QFontMetrics& fm, const QString& title, int width) {
+    static const QRegularExpression blanks(QStringLiteral("\\s+"));
+    for (const QString& word : title.split(blanks, Qt::SkipEmptyParts))
+        if (fm.horizontalAdvance(word) > width) return Qt::AlignCenter | Qt::TextWrapAnywhere;
+    return Qt::AlignCenter | Qt::TextWordWrap;
+}
 
 }  // namespace
 
@@ -27,7 +37,8 @@ int DataGridTitles::titleHeight(int logicalIndex, int width) const {
     DataGridColumn* c = grid_->column(logicalIndex);
     QString title = c ? c->title() : QString();
     int w = std::max(8, width - 2 * kPadding);
-    QRect r = fm.boundingRect(QRect(0, 0, w, 10000), kTitleFlags, title.isEmpty() ? " " : title);
+    QRect r = fm.boundingRect(QRect(0, 0, w, 10000), titleFlags(fm, title, w),
+                              title.isEmpty() ? " " : title);
     return r.height() + 2 * kPadding + 2;
 }
 
@@ -58,7 +69,8 @@ void DataGridTitles::paintSection(QPainter* painter, const QRect& rect, int logi
     if (c) {
         painter->setFont(grid_->titleFont());
         painter->setPen(grid_->titleColor());
-        painter->drawText(rect.adjusted(kPadding, kPadding, -kPadding, -kPadding), kTitleFlags,
+        const QRect text = rect.adjusted(kPadding, kPadding, -kPadding, -kPadding);
+        painter->drawText(text, titleFlags(painter->fontMetrics(), c->title(), text.width()),
                           c->title());
     }
     painter->restore();

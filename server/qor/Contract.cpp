@@ -7,6 +7,9 @@
 namespace server::qor {
 
 void registerContract(Registry& registry) {
+    // The contract's procedures and views belong to QOR databases only: any other
+    // database the engine opens answers a call of GET_USER as an unknown procedure.
+    registry.setSchemaTable("QOR_Login");
     registerSignIn(registry);
     registerSheet(registry);
     registerRules(registry);

@@ -83,15 +83,6 @@ void replaceAll(std::string& text, const std::string& from, const std::string& t
         text.replace(pos, from.size(), to);
 }
 
-// The academic year under way: it starts in September.
-int currentAcademicYear() {
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    int year = local.tm_year + 1900;
-    return local.tm_mon + 1 >= 9 ? year : year - 1;
-}
-
 void run(sqlite3* db, const std::string& name, const std::string& sql) {
     char* err = nullptr;
     if (sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &err) != SQLITE_OK) {
@@ -137,6 +128,14 @@ void build(sqlite3* db) {
 }
 
 }  // namespace
+
+int currentAcademicYear() {
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    int year = local.tm_year + 1900;
+    return local.tm_mon + 1 >= 9 ? year : year - 1;
+}
 
 std::string shiftDown(const std::string& text) {
     std::string out = text;

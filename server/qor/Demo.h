@@ -31,6 +31,10 @@ inline constexpr ServerLogin serverLogins[] = {
 };
 }  // namespace demo
 
+// The academic year under way, by the calendar year it began in (it begins in
+// September). The demo's years have the id of that number less 2000.
+int currentAcademicYear();
+
 // Creates the demo database FILE (which must not exist) and writes the bootstrap file
 // Data/QOR beside it, naming FILE by its file name as the data source. Throws
 // server::Error with the reason; a failed build leaves no database file behind.

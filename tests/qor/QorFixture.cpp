@@ -1,7 +1,6 @@
 #include "QorFixture.h"
 
 #include <cstdio>
-#include <ctime>
 #include <fstream>
 #include <random>
 
@@ -48,10 +47,7 @@ void DemoTest::SetUp() {
     path_ = (dir_ / "qor.db").string();
     server::qor::createDemo(path_);
     ivanova_ = signIn("a.ivanova");
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    year_ = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
+    year_ = server::qor::currentAcademicYear() - 2000;
 }
 
 void DemoTest::TearDown() {

@@ -132,3 +132,24 @@ TEST_F(DemoTest, NewestVersionComesFromTheSettingsRow) {
 
 }  // namespace
 }  // namespace qortest
+
+namespace qortest {
+namespace {
+
+// The contract's procedures, functions and views belong to QOR databases: a database of
+// another kind opened in the same process answers a call of one as an unknown object,
+// as a server without them would, instead of running it on tables it lacks.
+TEST_F(DemoTest, AnotherDatabaseOffersNoneOfTheContractsObjects) {
+    const std::string other = (dir_ / "other.db").string();
+    server::Engine::create(other, "qor_boot", "boot_pw");
+    auto engine = server::Engine::open(other, "qor_boot", "boot_pw");
+    EXPECT_EQ(errorOf(*engine, "EXEC GET_USER 'a.ivanova', 'x', NULL, 'QOR 28', '', '', '', 0, 0"),
+              "Could not find stored procedure 'GET_USER'.");
+    EXPECT_EQ(errorOf(*engine, "SELECT * FROM TF_GetEstConfig(101, 1)"),
+              "Invalid object name 'TF_GetEstConfig'.");
+    // the demo database beside it still has them
+    EXPECT_EQ(errorOf(*boot(), "SELECT * FROM TF_GetEstConfig(101, 1)"), "(no error)");
+}
+
+}  // namespace
+}  // namespace qortest

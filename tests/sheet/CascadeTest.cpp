@@ -71,6 +71,7 @@ TEST_F(Cascade, TheGridStartsWithTheFixedColumns) {
         EXPECT_TRUE(c->readOnly()) << i;
     }
     EXPECT_EQ(grid->column(2)->footerText(), "Сумма баллов");
+    EXPECT_EQ(grid->column(4)->dropDownWidth(), 300);
     EXPECT_TRUE(grid->footerVisible());
     EXPECT_FALSE(grid->allowedOperations().testFlag(ui::DataGrid::AllowDelete));
 }

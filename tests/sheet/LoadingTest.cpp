@@ -1,5 +1,6 @@
 // Choosing the sheet form: the rule's columns and the sheet's rows, on the demo faculty.
 #include <QComboBox>
+#include <QSysInfo>
 
 #include "Demo.h"
 #include "server/Engine.h"
@@ -149,6 +150,18 @@ TEST_F(Loading, ClosingSavesTheRowBeingEditedAndKeepsTheWindowWhenTheSaveFails) 
     sheet.cancel();
     EXPECT_TRUE(form->close());
     EXPECT_EQ(log.messages.size(), 1);
+}
+
+// The window reads the institution's admission setting and the workstation's name once,
+// when it is created.
+TEST_F(Loading, CreationReadsTheAdmissionSettingAndTheComputerName) {
+    EXPECT_EQ(form->AdmissionStrict, 0);
+    execute("UPDATE VuzDefaults SET id_field = 1 WHERE id_vuz_defaults = 23");
+    EXPECT_EQ(form->AdmissionStrict, 0);
+    createForm();
+    EXPECT_EQ(form->AdmissionStrict, 1);
+    EXPECT_FALSE(form->ComputerName.isEmpty());
+    EXPECT_EQ(form->ComputerName, QSysInfo::machineHostName().left(100));
 }
 
 // The statements the change log collects run in order; an error stops the list there.

@@ -1,5 +1,6 @@
-// A picture of the main window for a person to look at, under the build folder: the
-// demo teacher's choice made down to the sheet form of a group sheet.
+// Pictures of the main window for a person to look at, under the build folder: the demo
+// teacher's choice made down to the sheet form of a group sheet, that sheet loaded with
+// its totals and grade names, and a stream sheet of one department.
 #include <QCoreApplication>
 #include <QDir>
 #include <QImage>
@@ -39,6 +40,19 @@ TEST_F(Screenshot, MainWindowWithTheChoiceMadeAndWithTheSheetLoaded) {
     pickText(form->DBLookupComboBox3, "Ведомость");
     ASSERT_GT(dm.ADO_SP_Sort.recordCount(), 0);
     save(*form, "main-window-sheet.png");
+}
+
+TEST_F(Screenshot, MainWindowWithAStreamSheet) {
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(1280, 800);
+    form->show();
+    chooseUpToDiscipline(11, "Компьютерные сети {5}");
+    pickText(form->DBLookupComboBox9, "Поток 101");
+    pickKey(form->DBLookupComboBox2, std::int64_t{2});
+    pickText(form->DBLookupComboBox3, "Ведомость");
+    ASSERT_GT(dm.ADO_SP_Sort.recordCount(), 0);
+    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    save(*form, "main-window-stream-sheet.png");
 }
 
 }  // namespace

@@ -6,7 +6,6 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
-#include <ctime>
 
 #include "Contract.h"
 #include "Demo.h"
@@ -29,6 +28,14 @@ void SignedIn::SetUp() {
     server::qor::install();
     database = folder.file(QStringLiteral("QOR.db"));
     server::qor::createDemo(database.toStdString());
+    createForm();
+    if (HasFatalFailure()) return;
+
+    year = server::qor::currentAcademicYear() - 2000;
+}
+
+void SignedIn::createForm() {
+    form.reset();
     data::loginContext() = {};
     ui::Application::setShowMainForm(false);
     signin::TForm8::shownHook() = [](signin::TForm8& f) {
@@ -42,12 +49,6 @@ void SignedIn::SetUp() {
     signin::TForm8::shownHook() = {};
     ASSERT_TRUE(ui::Application::showMainForm()) << log.texts().join('|').toStdString();
     ASSERT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
-
-    // The academic year begins in September; the demo's years are numbered by it.
-    std::time_t now = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&now, &local);
-    year = local.tm_year + 1900 - 2000 - (local.tm_mon + 1 >= 9 ? 0 : 1);
 }
 
 void SignedIn::TearDown() {

@@ -24,7 +24,10 @@ class SignedIn : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Runs an statement on the demo database beside the program, as an administrator.
+    // Creates the main window again (the old one goes first) and signs in.
+    void createForm();
+
+    // Runs a statement on the demo database beside the program, as an administrator.
     void execute(const std::string& sql);
 
     // Chooses an entry the way a person does: opens the list and clicks the entry.

@@ -2,6 +2,8 @@
 // update check, bad input, read-only cells, posting when the row is left, selected rows,
 // options and hooks.
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QSignalSpy>
@@ -174,6 +176,54 @@ TEST_F(Grid, ReadOnlyCellsOpenNoEditorAndChangeNothing) {
     // The editable column is edited as usual, and the calculated field follows.
     ASSERT_TRUE(enter(0, 1, "30"));
     EXPECT_EQ(at(0, 5).data().toString(), "35.5");
+}
+
+// A lookup column is edited by choosing one of its list's values: the row's key field
+// takes the chosen value's key, an empty choice clears it, and a text the list does not
+// hold is refused with the column's title.
+TEST_F(Grid, LookupCellsAreChosenFromTheirListAndWriteTheKey) {
+    marks.close();
+    marks.addLookupField("grp", db::Type::Text, "id_gr", groups, "id_gr", "name", 40);
+    marks.open();
+    marks.field("id_mark").setReadOnly(true);
+    ui::DataGridColumn* group = grid.addColumn("grp");
+    group->setTitle("Группа");
+    group->setDropDownWidth(300);
+    const int column = grid.indexOfColumn(group);
+    EXPECT_EQ(at(0, column).data().toString(), "ИВТ-101");
+    EXPECT_TRUE(grid.cellEditable(0, column));
+    EXPECT_EQ(grid.lookupChoices(column),
+              (QStringList{"ИВТ-101", "ИВТ-102", "ПМ-201", "ПМ-202", "ФИ-301"}));
+
+    grid.setCurrentIndex(at(0, column));
+    QTest::keyClick(&grid, Qt::Key_F2);
+    QComboBox* list = nullptr;
+    for (QComboBox* c : grid.viewport()->findChildren<QComboBox*>())
+        if (c->isVisible()) list = c;
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->currentText(), "ИВТ-101");
+    EXPECT_EQ(list->count(), 6);  // an empty entry first, to clear the cell
+    EXPECT_GE(list->view()->minimumWidth(), 300);
+    list->setCurrentIndex(list->findText("ПМ-201"));
+    emit list->activated(list->currentIndex());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(field("id_gr"), db::Value(30));
+    EXPECT_EQ(at(0, column).data().toString(), "ПМ-201");
+
+    EXPECT_FALSE(grid.commitCell(0, column, "ЮР-999"));
+    EXPECT_EQ(errors, QStringList{"«ЮР-999» нет в списке значений столбца «Группа». Выберите "
+                                  "значение из списка."});
+    EXPECT_EQ(field("id_gr"), db::Value(30));
+    marks.post();
+    EXPECT_EQ(scalar("SELECT id_gr FROM mark WHERE id_mark = 1"), db::Value(30));
+
+    EXPECT_TRUE(grid.commitCell(0, column, ""));
+    EXPECT_TRUE(db::isNull(field("id_gr")));
+    marks.cancel();
+
+    // a lookup whose key the program must not change is not offered for editing
+    marks.field("id_gr").setReadOnly(true);
+    EXPECT_FALSE(grid.cellEditable(0, column));
 }
 
 // A save command that takes no focus leaves the editor open: committing it first writes
