@@ -1,0 +1,249 @@
+// The recogniser: whether a range of the text takes a form and where it splits, and the
+// classification of a term into its operation kind and parts, syntax errors included.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "formula/CompilerInternal.h"
+#include "formula/Errors.h"
+#include "formula/NumberLiteral.h"
+
+namespace formula {
+
+bool Compiler::number(int b, int e, double* value) {
+    if (e <= b) return false;
+    // Most ranges asked about start with something no literal starts with.
+    const char c0 = at(b);
+    if (!((c0 >= '0' && c0 <= '9') || c0 == '.' || c0 == '-' || c0 == '+' || c0 == 'E' ||
+          c0 == 'P'))
+        return false;
+    return readNumber(text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b)),
+                      pascal_, value);
+}
+
+bool Compiler::negation(int b, int e, Found* found) {
+    if (e - b < 1 || at(b) != '-') return false;
+    int rb = b + 1, re = e;
+    if (found) found->left = Range::of(rb, re);
+    if (is(fBracket, rb, re)) {
+        if (found) {
+            strip(rb, re);
+            found->left = Range::of(rb, re);
+        }
+        return true;
+    }
+    return is(fVariable, rb, re) || is(fPower, rb, re) || is(fCall1, rb, re) || is(fCall2, rb, re);
+}
+
+// Splitting at a one-character operator: occurrences from left to right; one at
+// the first or last position ends the search at once.
+bool Compiler::split(char op, Form form, int b, int e, Found* found) {
+    for (int i = b; i < e;) {
+        const int pos = find(op, i, e);
+        if (pos < 0 || pos == b || pos == e - 1) return false;
+        if (acceptSplit(form, b, pos, pos + 1, e, found)) return true;
+        i = pos + 1;
+    }
+    return false;
+}
+
+// Splitting at DIV or MOD: an occurrence at the very start is skipped.
+bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
+    for (int i = b;;) {
+        const int pos = findWord(word, i, e);
+        if (pos < 0) return false;
+        if (pos != b && acceptSplit(form, b, pos, pos + 3, e, found)) return true;
+        i = pos + 1;
+    }
+}
+
+// Both parts are written before they are tested; a part that is a bracketed
+// expression is replaced by its stripped inner text.
+inline bool Compiler::acceptSplit(Form form, int lb, int le, int rb, int re, Found* found) {
+    if (found) {
+        found->left = Range::of(lb, le);
+        found->right = Range::of(rb, re);
+    }
+    if (!balanced(lb, le) || !balanced(rb, re)) return false;
+    const Sides& sd = kSidesOf[form];
+    const Form lf = firstOf(sd.left, sd.leftCount, lb, le);
+    if (lf == kFormCount) return false;
+    if (found && lf == fBracket) {
+        strip(lb, le);
+        found->left = Range::of(lb, le);
+    }
+    const Form rf = firstOf(sd.right, sd.rightCount, rb, re);
+    if (rf == kFormCount) return false;
+    if (found) {
+        if (rf == fBracket) {
+            strip(rb, re);
+            found->right = Range::of(rb, re);
+        }
+        found->exponentIsNumber = rf == fNumber;
+        if (rf == fNumber) number(rb, re, &found->constant);
+    }
+    lastDetail_ = Detail{static_cast<std::int16_t>(le), form, lf, rf};
+    return true;
+}
+
+bool Compiler::call1(int b, int e, Found* found) {
+    const int open = find('(', b, e);
+    if (open <= b) return false;
+    const Routine* routine =
+        f1_.find(text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(open - b)));
+    if (!routine || at(e - 1) != ')') return false;
+    if (found) found->left = Range::of(open + 1, e - 1);
+    if (!is(fBracket, open, e)) return false;
+    if (found) {
+        int ab = open + 1, ae = e - 1;
+        strip(ab, ae);
+        found->left = Range::of(ab, ae);
+        found->function = *routine;
+    }
+    return true;
+}
+
+// Two-argument call: the first comma whose both sides are expressions separates
+// the arguments (nested calls such as MAX(MIN(A,B),C) work).
+bool Compiler::call2(int b, int e, Found* found) {
+    const int open = find('(', b, e);
+    if (open <= b || at(e - 1) != ')') return false;
+    const Routine* routine =
+        f2_.find(text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(open - b)));
+    if (!routine) return false;
+    const int ab = open + 1, ae = e - 1;
+    for (int i = ab; i < ae;) {
+        const int comma = find(',', i, ae);
+        if (comma < 0 || comma == ab || comma == ae - 1) return false;
+        if (found) found->left = Range::of(ab, comma);
+        if (is(fValid, ab, comma)) {
+            if (found) found->right = Range::of(comma + 1, ae);
+            if (is(fValid, comma + 1, ae)) {
+                if (found) {
+                    // An argument that is a bracketed expression is taken by its inner
+                    // text, as operands of the operators are.
+                    int lb = ab, le = comma, rb = comma + 1, re = ae;
+                    strip(lb, le);
+                    strip(rb, re);
+                    found->left = Range::of(lb, le);
+                    found->right = Range::of(rb, re);
+                    found->function = *routine;
+                }
+                lastDetail_ = Detail{static_cast<std::int16_t>(comma), fCall2, fValid, fValid};
+                return true;
+            }
+        }
+        i = comma + 1;
+    }
+    return false;
+}
+
+// Classifies a term, trying the forms in their fixed order; the texts written on
+// the way are what a syntax error reports.
+bool Compiler::classify(int b, int e, Found& f) {
+    if ((f.cell = variable(b, e))) {
+        f.kind = kVariable;
+        return true;
+    }
+    if (number(b, e, &f.constant)) {
+        f.kind = kConstant;
+        return true;
+    }
+    // The remembered answers tell which form holds; only that form is run again
+    // for its parts. The texts the forms write on the way matter only when none
+    // holds, so that case replays every form for the message.
+    static constexpr Form order[] = {fNegation, fPlus,  fMinus, fTimes, fDiv,
+                                     fMod,      fSlash, fPower, fCall1, fCall2};
+    for (Form g : order)
+        if (is(g, b, e)) return classifyAs(g, b, e, f);
+    for (Form g : order) classifyAs(g, b, e, f);
+    return false;
+}
+
+// Fills a term's parts from what the recognition remembered of its range.
+inline bool Compiler::fromDetail(Form g, int b, int e, Found& f) {
+    // A copy: stripping below may add to the memo and move its entries.
+    const Detail* found = s_.memo.detail(b, e);
+    if (!found || found->form != g) return false;
+    const Detail detail = *found;
+    const Detail* d = &detail;
+    int lb = b, le = d->pos;
+    int rb = d->pos + ((g == fDiv || g == fMod) ? 3 : 1), re = e;
+    if (g == fCall2) {
+        lb = find('(', b, e) + 1;
+        re = e - 1;
+        f.function = *f2_.find(
+            text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(lb - 1 - b)));
+        strip(lb, le);
+        strip(rb, re);
+    } else {
+        if (d->left == fBracket) strip(lb, le);
+        if (d->right == fBracket) strip(rb, re);
+        f.exponentIsNumber = d->right == fNumber;
+        if (f.exponentIsNumber) number(rb, re, &f.constant);
+    }
+    f.left = Range::of(lb, le);
+    f.right = Range::of(rb, re);
+    return true;
+}
+
+bool Compiler::classifyAs(Form g, int b, int e, Found& f) {
+    if (g != fNegation && g != fCall1 && fromDetail(g, b, e, f)) return finishKind(g, f);
+    bool ok = false;
+    switch (g) {
+        case fNegation:
+            ok = negation(b, e, &f);
+            break;
+        case fPlus:
+            ok = split('+', fPlus, b, e, &f);
+            break;
+        case fMinus:
+            ok = split('-', fMinus, b, e, &f);
+            break;
+        case fTimes:
+            ok = split('*', fTimes, b, e, &f);
+            break;
+        case fDiv:
+            ok = splitWord(sDiv, fDiv, b, e, &f);
+            break;
+        case fMod:
+            ok = splitWord(sMod, fMod, b, e, &f);
+            break;
+        case fSlash:
+            ok = split('/', fSlash, b, e, &f);
+            break;
+        case fPower:
+            ok = split('^', fPower, b, e, &f);
+            break;
+        case fCall1:
+            ok = call1(b, e, &f);
+            break;
+        case fCall2:
+            ok = call2(b, e, &f);
+            break;
+        default:
+            break;
+    }
+    return ok && finishKind(g, f);
+}
+
+void Compiler::syntaxError(int b, int e, const Found& f) const {
+    auto piece = [this](const Range& r) {
+        return r.blank ? std::string(" ")
+                       : std::string(text_.substr(static_cast<std::size_t>(r.b),
+                                                  static_cast<std::size_t>(r.e - r.b)));
+    };
+    std::string message = kMsgSyntaxHead;
+    message += '\r';
+    if (f.left.blank && f.right.blank) {
+        message += text_.substr(static_cast<std::size_t>(b), static_cast<std::size_t>(e - b));
+    } else {
+        message += piece(f.left);
+        message += '\r';
+        message += piece(f.right);
+    }
+    throw ESyntaxError(message);
+}
+
+}  // namespace formula
