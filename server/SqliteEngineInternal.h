@@ -35,9 +35,6 @@ inline Value columnValue(sqlite3_stmt* stmt, int i) {
 // Type and text length of a declared SQLite column type such as "VARCHAR(50)".
 void declaredType(const char* decl, Type& type, int& size);
 
-// The declared type of a parameter of type `t` and text length `size`.
-ast::TypeName typeNameFor(Type t, int size);
-
 // ---- procedure context ----------------------------------------------------------
 
 class ProcedureContextImpl final : public ProcedureContext {

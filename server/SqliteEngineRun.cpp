@@ -24,25 +24,7 @@ Type typeOfValue(const Value& v) {
     return Type::Null;
 }
 
-struct ReturnSignal {};
-
 }  // namespace
-
-ast::TypeName typeNameFor(Type t, int size) {
-    switch (t) {
-        case Type::Integer:
-            return {"INT", 0, 0};
-        case Type::Float:
-            return {"FLOAT", 0, 0};
-        case Type::Text:
-            return {"VARCHAR", size > 0 ? size : -1, 0};
-        case Type::DateTime:
-            return {"DATETIME", 0, 0};
-        case Type::Null:
-            break;
-    }
-    return {"", 0, 0};
-}
 
 Value SqliteEngine::convertTo(const Value& v, const ast::TypeName& type) {
     if (type.name.empty()) return v;

@@ -33,6 +33,10 @@ class SchemaSource {
     virtual bool isTableFunction(std::string_view name) = 0;  // a registered table function
 };
 
+// The declared type of a value of type `t` and text length `size` (-1 or 0: any
+// length); an empty name for Null, which converts nothing.
+ast::TypeName typeNameFor(Type t, int size);
+
 class Translator {
   public:
     static Program translate(std::string_view batch, SchemaSource& schema);

@@ -197,19 +197,8 @@ std::string Printer::castTo(const std::string& value, const TypeName& type, int 
 }
 
 TypeName Printer::typeNameOf(Type t, int size) {
-    switch (t) {
-        case Type::Integer:
-            return {"INT", 0, 0};
-        case Type::Float:
-            return {"FLOAT", 0, 0};
-        case Type::Text:
-            return {"VARCHAR", size > 0 ? size : -1, 0};
-        case Type::DateTime:
-            return {"DATETIME", 0, 0};
-        case Type::Null:
-            break;
-    }
-    return {"VARCHAR", -1, 0};
+    // a column of no known type takes text of any length
+    return t == Type::Null ? TypeName{"VARCHAR", -1, 0} : typeNameFor(t, size);
 }
 
 // A value about to be stored in a column: converted to the column's type as SQL
@@ -555,3 +544,23 @@ std::string Printer::function(const Expr& e) {
 }
 
 }  // namespace server::translator_internal
+
+namespace server {
+
+ast::TypeName typeNameFor(Type t, int size) {
+    switch (t) {
+        case Type::Integer:
+            return {"INT", 0, 0};
+        case Type::Float:
+            return {"FLOAT", 0, 0};
+        case Type::Text:
+            return {"VARCHAR", size > 0 ? size : -1, 0};
+        case Type::DateTime:
+            return {"DATETIME", 0, 0};
+        case Type::Null:
+            break;
+    }
+    return {"", 0, 0};
+}
+
+}  // namespace server
