@@ -242,16 +242,20 @@ void TDM_ZOL_3::LoadGradeBands(std::int64_t specialityId) {
 }
 
 AssessmentClass TDM_ZOL_3::SheetAssessmentClass() const {
+    return assessmentClassOf(gradingIdsOf(loginContext()));
+}
+
+AssessmentClass TDM_ZOL_3::assessmentClassOf(const GradingIds& ids) const {
     if (!view_) return AssessmentClass::Other;
     const db::Value kind = view_->assessmentKey();
     if (db::isNull(kind)) return AssessmentClass::Other;
-    return assessmentClassOf(db::toInteger(kind), gradingIdsOf(loginContext()));
+    return data::assessmentClassOf(db::toInteger(kind), ids);
 }
 
 void TDM_ZOL_3::ADO_SP_SortCalcFields(db::Dataset& sheet) {
     const GradingIds ids = gradingIdsOf(loginContext());
     computedFields_.calculate(sheet,
-                              {Parser1, ADOQ_est_config, GradeBands, ids, SheetAssessmentClass(),
+                              {Parser1, ADOQ_est_config, GradeBands, ids, assessmentClassOf(ids),
                                view_ && view_->markGridHasDataset()});
 }
 

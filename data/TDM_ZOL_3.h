@@ -107,6 +107,7 @@ class TDM_ZOL_3 {
     void createDatasets();
     void declareMarkSheet();
     void setEditing(bool editing);
+    AssessmentClass assessmentClassOf(const GradingIds& ids) const;
 
     EditingControls* controls_ = nullptr;
     MarkSheetView* view_ = nullptr;
