@@ -396,14 +396,21 @@ bool DataGrid::cellEditable(int row, int columnIndex) const {
     return f && f->kind() == db::FieldKind::Data && !f->readOnly();
 }
 
+namespace {
+// A field of a lookup field's list, by name; null while the list is closed.
+const db::Field* listField(const db::Field& lookup, const std::string& name) {
+    const db::Dataset* list = lookup.lookupDataset();
+    return list && list->active() ? list->findField(name) : nullptr;
+}
+}  // namespace
+
 QStringList DataGrid::lookupChoices(int columnIndex) const {
     const DataGridColumn* c = column(columnIndex);
     const db::Field* f = c ? c->field() : nullptr;
     if (!f || f->kind() != db::FieldKind::Lookup) return {};
-    const db::Dataset* list = f->lookupDataset();
-    const db::Field* shown =
-        list && list->active() ? list->findField(f->lookupResultField()) : nullptr;
+    const db::Field* shown = listField(*f, f->lookupResultField());
     if (!shown) return {};
+    const db::Dataset* list = f->lookupDataset();
     QStringList choices;
     for (int row = 0; row < list->rowCount(); ++row)
         choices << QString::fromStdString(db::toText(list->valueAt(row, shown->index())));
@@ -411,17 +418,14 @@ QStringList DataGrid::lookupChoices(int columnIndex) const {
 }
 
 void DataGrid::writeLookup(const DataGridColumn& c, const db::Field& f, const QString& text) {
-    db::Dataset* ds = dataset();
-    db::Field& key = ds->field(f.keyField());
+    db::Field& key = dataset()->field(f.keyField());
     if (text.trimmed().isEmpty()) {
         key.setValue(db::Value());
         return;
     }
+    const db::Field* shown = listField(f, f.lookupResultField());
+    const db::Field* listKey = listField(f, f.lookupKeyField());
     const db::Dataset* list = f.lookupDataset();
-    const db::Field* shown =
-        list && list->active() ? list->findField(f.lookupResultField()) : nullptr;
-    const db::Field* listKey =
-        list && list->active() ? list->findField(f.lookupKeyField()) : nullptr;
     const std::string wanted = text.toStdString();
     for (int row = 0; shown && listKey && row < list->rowCount(); ++row) {
         if (db::toText(list->valueAt(row, shown->index())) == wanted) {
