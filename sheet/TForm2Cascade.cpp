@@ -73,9 +73,20 @@ void TForm2::connectCascade() {
     connect(DBLookupComboBox11, &ui::LookupComboBox::picked, this,
             &TForm2::DBLookupComboBox11Click);
     connect(DBLookupListBox2, &ui::LookupListBox::picked, this, &TForm2::DBLookupListBox2Click);
-    connect(DBLookupComboBox9, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox9Click);
-    // A department picked for a stream runs the group step again.
-    connect(DBLookupComboBox2, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox9Click);
+    // The group step tells a department pick from a stream pick by the department list's
+    // hint, so each pick sets it first: after one department was taken the hint says
+    // "one department", and a second department pick read as a stream pick would count
+    // the departments again and drop the list down anew instead of taking the pick; a
+    // stream pick under a hint left from an unanswered department offer would look for
+    // the plan row of no department.
+    connect(DBLookupComboBox9, &ui::LookupComboBox::picked, this, [this] {
+        DBLookupComboBox2->setHint(QString());
+        DBLookupComboBox9Click();
+    });
+    connect(DBLookupComboBox2, &ui::LookupComboBox::picked, this, [this] {
+        DBLookupComboBox2->setHint(severalDepartmentsHint());
+        DBLookupComboBox9Click();
+    });
     connect(DBLookupComboBox3, &ui::LookupComboBox::picked, this, &TForm2::DBLookupComboBox3Click);
     connect(ComboBox1, &QComboBox::activated, this,
             [this] { ui::ControlDialogs::guard([this] { ComboBox1Change(); }); });
