@@ -27,6 +27,7 @@
 #include "signin/BootstrapFile.h"
 #include "signin/BuildDate.h"
 #include "signin/Codec.h"
+#include "signin/PasswordCharacterNotice.h"
 #include "signin/SignInPictures.h"
 #include "signin/UserCheck.h"
 #include "ui/Application.h"
@@ -198,6 +199,7 @@ void TForm8::buildControls() {
             QRegularExpression(QStringLiteral("[0-9A-Za-z_]*")), e));
         e->setVisible(false);
     }
+    new PasswordCharacterNotice(RzLabel1, {Edit1, Edit2}, this);
     label(QStringLiteral("Не менее 6 символов: латинские буквы, цифры и знак _"), 24, 366, 449, 18);
 
     connect(SpeedButton1, &QToolButton::clicked, this, &TForm8::SpeedButton1Click);
