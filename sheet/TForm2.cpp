@@ -45,7 +45,10 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
         if (!exec.isEmpty() && !exec.field("id_field").isNull())
             AdmissionStrict = static_cast<int>(exec.field("id_field").asInteger());
     }
-    setMinimumSize(803, 326);
+    // 803 pixels are too narrow for the selection area's three columns: the window is
+    // never made smaller than its controls need, or the captions would run into the lists.
+    ensurePolished();
+    setMinimumSize(QSize(803, 326).expandedTo(minimumSizeHint()));
     resize(1280, 800);
     setWindowState(windowState() | Qt::WindowMaximized);
 }

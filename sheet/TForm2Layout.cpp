@@ -15,6 +15,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "data/TDM_ZOL_3.h"
 #include "sheet/TForm2.h"
@@ -181,7 +182,9 @@ void TForm2::buildGrid(QWidget* parent) {
 
 void TForm2::buildSelectionArea(QWidget* area) {
     auto* columns = new QHBoxLayout(area);
-    columns->setContentsMargins(8, 2, 8, 2);
+    // No margin above or below: the middle column's assessment list (43 px) and two lists
+    // of 22 px under it fill the area's 89 px when the department list is shown.
+    columns->setContentsMargins(8, 0, 8, 0);
     columns->setSpacing(12);
 
     // Left: year, semester, discipline.
@@ -211,7 +214,7 @@ void TForm2::buildSelectionArea(QWidget* area) {
     // Middle: the assessment list, the group or stream, the department when offered.
     auto* middle = new QGridLayout;
     middle->setHorizontalSpacing(6);
-    middle->setVerticalSpacing(2);
+    middle->setVerticalSpacing(1);
     DBLookupListBox2 = new ui::LookupListBox(area);
     DBLookupListBox2->setObjectName(QStringLiteral("DBLookupListBox2"));
     DBLookupListBox2->setListSource(DataSource2);
@@ -226,6 +229,17 @@ void TForm2::buildSelectionArea(QWidget* area) {
     DBLookupComboBox2->setEnabled(false);
     Label5->hide();
     DBLookupComboBox2->hide();
+    // The caption column is as wide as its widest caption from the start, so the window's
+    // least width already counts the department label that is only shown for a stream.
+    int captionWidth = 0;
+    for (const QString& caption : {QStringLiteral("Поток:"), QStringLiteral("Группа:")}) {
+        Label10->setText(caption);
+        Label10->ensurePolished();  // the style sheet's font decides the width
+        captionWidth = std::max(captionWidth, Label10->sizeHint().width());
+    }
+    Label5->ensurePolished();
+    captionWidth = std::max(captionWidth, Label5->sizeHint().width());
+    middle->setColumnMinimumWidth(0, captionWidth);
     middle->addWidget(DBLookupListBox2, 0, 1, Qt::AlignLeft);
     middle->addWidget(Label10, 1, 0);
     middle->addWidget(DBLookupComboBox9, 1, 1);
