@@ -14,13 +14,13 @@
 namespace bench {
 
 // Prepares, steps and finalizes the query; an empty result when it cannot be prepared.
-inline std::vector<std::vector<server::Value>> fetchAllRaw(sqlite3* db, const char* sql) {
-    std::vector<std::vector<server::Value>> rows;
+inline std::vector<std::vector<values::Value>> fetchAllRaw(sqlite3* db, const char* sql) {
+    std::vector<std::vector<values::Value>> rows;
     sqlite3_stmt* st = nullptr;
     if (sqlite3_prepare_v2(db, sql, -1, &st, nullptr) != SQLITE_OK) return rows;
     const int n = sqlite3_column_count(st);
     while (sqlite3_step(st) == SQLITE_ROW) {
-        std::vector<server::Value> row;
+        std::vector<values::Value> row;
         row.reserve(static_cast<std::size_t>(n));
         for (int c = 0; c < n; ++c) {
             switch (sqlite3_column_type(st, c)) {

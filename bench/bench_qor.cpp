@@ -74,7 +74,7 @@ void SaveMark(benchmark::State& state) {
     Demo demo;
     std::int64_t mark = 0;
     for (auto _ : state) {
-        std::vector<server::Value> params{std::int64_t{mark++ % 30}, std::int64_t{1}};
+        std::vector<values::Value> params{std::int64_t{mark++ % 30}, std::int64_t{1}};
         benchmark::DoNotOptimize(
             demo.engine->execute("UPDATE mark_mag SET m2 = ? WHERE id_mark_mag = ?", params));
     }

@@ -65,7 +65,7 @@ struct Database {
         }
         std::string sql = insert + ") " + values + ")";
         for (int r = 0; r < wideRows; ++r) {
-            std::vector<server::Value> row;
+            std::vector<values::Value> row;
             for (int c = 1; c < wideColumns; ++c) {
                 switch (c % 4) {
                     case 0:
@@ -78,7 +78,7 @@ struct Database {
                         row.emplace_back("Текст строки " + std::to_string(r));
                         break;
                     default:
-                        row.emplace_back(server::DateTime{3'900'000'000'000LL + r * 86'400'000LL});
+                        row.emplace_back(values::DateTime{3'900'000'000'000LL + r * 86'400'000LL});
                         break;
                 }
             }
@@ -86,7 +86,7 @@ struct Database {
         }
         for (int r = 0; r < 2000; ++r)
             engine->execute("INSERT INTO mark_mag (m1, m2, p35) VALUES (?, ?, 'x')",
-                            std::vector<server::Value>{static_cast<double>(r % 30), 1.0});
+                            std::vector<values::Value>{static_cast<double>(r % 30), 1.0});
         engine->execute("COMMIT");
     }
     ~Database() {
@@ -154,7 +154,7 @@ void UpdateWriteBack(benchmark::State& state) {
     for (auto _ : state) {
         double next = 1.0 - current;
         auto r = engine.execute("UPDATE mark_mag SET m2 = ? WHERE id_mark_mag = ? AND m2 = ?",
-                                std::vector<server::Value>{next, std::int64_t{1000}, current});
+                                std::vector<values::Value>{next, std::int64_t{1000}, current});
         if (r.rowsAffected != 1) state.SkipWithError("row not located");
         current = next;
     }

@@ -10,10 +10,10 @@
 
 namespace db {
 
-using ResultSet = server::ResultSet;
-using BatchResult = server::BatchResult;
-using Column = server::Column;
-using Argument = server::Argument;
+using ResultSet = values::ResultSet;
+using BatchResult = values::BatchResult;
+using Column = values::Column;
+using Argument = values::Argument;
 
 // What a connection needs from the database behind it: the embedded engine or an SQL
 // Server reached by ODBC. Every failure is thrown as db::Error with the server's text.

@@ -6,8 +6,8 @@
 #include <limits>
 
 #include "db/Error.h"
-#include "server/DateTimeText.h"
-#include "server/TextFold.h"
+#include "values/DateTimeText.h"
+#include "values/TextFold.h"
 
 namespace db {
 
@@ -55,7 +55,7 @@ Type typeOf(const Value& v) {
 
 DateTime makeDateTime(int year, int month, int day, int hour, int minute, int second, int msec) {
     const std::int64_t days =
-        server::daysSince1900(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
+        values::daysSince1900(year, static_cast<unsigned>(month), static_cast<unsigned>(day));
     return DateTime{days * kMsecsPerDay + ((hour * 60LL + minute) * 60 + second) * 1000 + msec};
 }
 
@@ -67,7 +67,7 @@ CivilTime civil(DateTime t) {
         --days;
     }
     CivilTime c{};
-    server::dateOfDay(days, c.year, c.month, c.day);
+    values::dateOfDay(days, c.year, c.month, c.day);
     c.hour = static_cast<int>(rest / 3600000);
     c.minute = static_cast<int>(rest / 60000 % 60);
     c.second = static_cast<int>(rest / 1000 % 60);
@@ -207,7 +207,7 @@ Value convert(const Value& v, Type type) {
 }
 
 std::string foldCase(std::string_view s) {
-    return server::foldCase(s);
+    return values::foldCase(s);
 }
 
 int compareValues(const Value& a, const Value& b, bool ignoreCase) {

@@ -1,19 +1,20 @@
 #pragma once
 
-// Field and parameter values: the server's variant, with the conversions the data
+// Field and parameter values: the shared variant (values/Value.h), with the conversions the data
 // module reads them through (as text, integer, double, date-time).
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "server/Engine.h"
+#include "values/Value.h"
 
 namespace db {
 
-using Value = server::Value;
-using Type = server::Type;
-using DateTime = server::DateTime;
+// The dataset layer's names for the shared value vocabulary, the names client code uses.
+using Value = values::Value;
+using Type = values::Type;
+using DateTime = values::DateTime;
 
 inline bool isNull(const Value& v) {
     return v.index() == 0;

@@ -11,61 +11,27 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <variant>
 #include <vector>
+
+#include "values/Value.h"
 
 namespace server {
 
+// The server's code names the shared value vocabulary (Value, Type, DateTime, result
+// sets, case folding, date texts) unqualified; code outside the server names it values::.
+using namespace values;
+
 class Registry;
-
-// Column and parameter types as the client sees them.
-enum class Type { Null, Integer, Float, Text, DateTime };
-
-// A date and time without zone, as SQL Server's datetime: milliseconds since
-// 1900-01-01 00:00:00.
-struct DateTime {
-    std::int64_t msecs = 0;
-    friend bool operator==(DateTime, DateTime) = default;
-    friend auto operator<=>(DateTime, DateTime) = default;
-};
-
-// One value: NULL, integer, float, text (UTF-8) or date-time.
-using Value = std::variant<std::monostate, std::int64_t, double, std::string, DateTime>;
-
-struct Column {
-    std::string name;
-    Type type = Type::Null;
-    int size = 0;  // declared length of a text column, 0 when unknown or not text
-};
-
-struct ResultSet {
-    std::vector<Column> columns;
-    std::vector<std::vector<Value>> rows;
-};
-
-struct BatchResult {
-    std::vector<ResultSet> resultSets;    // in the order the batch produced them
-    std::int64_t rowsAffected = -1;       // of the last INSERT/UPDATE/DELETE, -1 when none ran
-    std::optional<std::int64_t> returnValue;  // a procedure's RETURN value
-};
-
-// A stored-procedure argument. Output arguments get their new value written back.
-struct Argument {
-    std::string name;  // "@name", or empty for a positional argument
-    Value value;
-    Type type = Type::Null;
-    bool isOutput = false;
-};
 
 // Every failure the server reports: the text is the server's own message
 // ("Invalid column name 'x'.", "Login failed for user 'X'.").
 class Error : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 class Engine {
-public:
+  public:
     // Opens an existing database file and checks the login against the server logins
     // stored in it. Throws Error ("Login failed for user 'X'.") on refusal.
     static std::unique_ptr<Engine> open(const std::string& path, const std::string& login,

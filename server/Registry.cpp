@@ -1,6 +1,6 @@
 #include "Registry.h"
 
-#include "TextFold.h"
+#include "values/TextFold.h"
 
 namespace server {
 

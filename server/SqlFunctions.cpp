@@ -12,9 +12,9 @@
 #include <limits>
 #include <vector>
 
-#include "DateTimeText.h"
 #include "Parser.h"
-#include "TextFold.h"
+#include "values/DateTimeText.h"
+#include "values/TextFold.h"
 
 namespace server {
 

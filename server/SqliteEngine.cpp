@@ -13,7 +13,7 @@
 
 #include "Sha256.h"
 #include "SqliteEngineInternal.h"
-#include "TextFold.h"
+#include "values/TextFold.h"
 
 namespace server {
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "SqliteEngine.h"
-#include "TextFold.h"
+#include "values/TextFold.h"
 
 namespace server {
 

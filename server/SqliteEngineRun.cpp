@@ -10,7 +10,7 @@
 #include "Parser.h"
 #include "SqliteEngine.h"
 #include "SqliteEngineInternal.h"
-#include "TextFold.h"
+#include "values/TextFold.h"
 
 namespace server {
 

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "DateTimeText.h"
 #include "Parser.h"
 #include "SqliteEngine.h"
 #include "SqliteEngineInternal.h"
-#include "TextFold.h"
+#include "values/DateTimeText.h"
+#include "values/TextFold.h"
 
 namespace server {
 

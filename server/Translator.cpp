@@ -7,8 +7,8 @@
 #include <set>
 
 #include "Parser.h"
-#include "TextFold.h"
 #include "TranslatorInternal.h"
+#include "values/TextFold.h"
 
 namespace server {
 

@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "Parser.h"
-#include "TextFold.h"
 #include "Translator.h"
+#include "values/TextFold.h"
 
 namespace server::translator_internal {
 

@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "DateTimeText.h"
+#include "values/DateTimeText.h"
 
 namespace server {
 

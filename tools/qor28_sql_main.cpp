@@ -18,11 +18,11 @@
 
 #include "BatchScript.h"
 #include "Contract.h"
-#include "DateTimeText.h"
 #include "Demo.h"
 #include "Engine.h"
 #include "SqlFunctions.h"
 #include "ValueText.h"
+#include "values/DateTimeText.h"
 
 namespace {
 
@@ -32,7 +32,7 @@ int usage() {
     return 2;
 }
 
-std::string cell(const server::Value& v) {
+std::string cell(const values::Value& v) {
     std::string s = server::valueText(v);
     // one row per line: tabs and line breaks inside a value would break the layout
     for (char& c : s)
@@ -40,7 +40,7 @@ std::string cell(const server::Value& v) {
     return s;
 }
 
-void print(const server::BatchResult& r) {
+void print(const values::BatchResult& r) {
     for (const auto& rs : r.resultSets) {
         std::string line;
         for (std::size_t c = 0; c < rs.columns.size(); ++c) {

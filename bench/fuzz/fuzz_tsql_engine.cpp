@@ -33,16 +33,16 @@ server::Engine& engine() {
             "INSERT INTO t (b, c, d, e) VALUES ('Иванов', '2024-12-25', 1.5, 3), ('abc', NULL, -2, "
             "NULL), (NULL, '1900-01-01', 0, 0)\n"
             "INSERT INTO u VALUES (1, 'один', 1), (2, 'Два', NULL)");
-        server::Parameter p{"@x", server::Type::Integer, 0, server::Value{std::int64_t{0}}, false};
+        server::Parameter p{"@x", values::Type::Integer, 0, values::Value{std::int64_t{0}}, false};
         e->registry().addProcedure({"p", 1, {p}, [](server::ProcedureContext& ctx) {
                                         ctx.run("SELECT * FROM t WHERE a > ?",
-                                                std::vector<server::Value>{ctx.arg("@x")});
+                                                std::vector<values::Value>{ctx.arg("@x")});
                                         ctx.setReturnValue(1);
                                     }});
         e->registry().addTableFunction({"tf", {p}, [](server::ProcedureContext& ctx) {
                                             return ctx
                                                 .run("SELECT a, b FROM t WHERE a > ?",
-                                                     std::vector<server::Value>{ctx.arg("@x")})
+                                                     std::vector<values::Value>{ctx.arg("@x")})
                                                 .resultSets.at(0);
                                         }});
         return e;
@@ -55,7 +55,7 @@ server::Engine& engine() {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 4096) return 0;
     std::string_view text(reinterpret_cast<const char*>(data), size);
-    const std::vector<server::Value> params = {std::int64_t{1}, std::string("x")};
+    const std::vector<values::Value> params = {std::int64_t{1}, std::string("x")};
     try {
         engine().execute(text, params, 1);
     } catch (const server::Error&) {

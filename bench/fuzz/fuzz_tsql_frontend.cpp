@@ -17,10 +17,10 @@ class FuzzSchema : public server::SchemaSource {
   public:
     FuzzSchema() {
         table_.exists = true;
-        table_.columns = {{"a", server::Type::Integer, 0, "INT", true},
-                          {"b", server::Type::Text, 10, "VARCHAR", false},
-                          {"c", server::Type::DateTime, 0, "DATETIME", false},
-                          {"d", server::Type::Float, 0, "FLOAT", false}};
+        table_.columns = {{"a", values::Type::Integer, 0, "INT", true},
+                          {"b", values::Type::Text, 10, "VARCHAR", false},
+                          {"c", values::Type::DateTime, 0, "DATETIME", false},
+                          {"d", values::Type::Float, 0, "FLOAT", false}};
     }
     const server::TableInfo& table(std::string_view name) override {
         return name == "t" || name == "mark_mag" ? table_ : none_;

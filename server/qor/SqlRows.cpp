@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "DateTimeText.h"
+#include "values/DateTimeText.h"
 
 namespace server::qor {
 

@@ -20,12 +20,12 @@ void registerTestProcedure() {
     static const bool done = [] {
         server::ProcedureDef def;
         def.name = "SORT_TEST";
-        def.parameters = {{"@group", server::Type::Integer, 0, std::nullopt, false},
-                          {"@label", server::Type::Text, 10, Value(std::string("-")), false},
-                          {"@total", server::Type::Integer, 0, Value(), true}};
+        def.parameters = {{"@group", values::Type::Integer, 0, std::nullopt, false},
+                          {"@label", values::Type::Text, 10, Value(std::string("-")), false},
+                          {"@total", values::Type::Integer, 0, Value(), true}};
         def.body = [](server::ProcedureContext& ctx) {
             Value group = ctx.arg("@group");
-            server::BatchResult r = ctx.run(
+            values::BatchResult r = ctx.run(
                 "SELECT id_mark, id_student, m1, ? AS label FROM mark WHERE id_student >= ? "
                 "ORDER BY id_mark",
                 std::vector<Value>{ctx.arg("@label"), group});

@@ -5,8 +5,8 @@
 #include <random>
 
 #include "Contract.h"
-#include "DateTimeText.h"
 #include "Demo.h"
+#include "values/DateTimeText.h"
 
 namespace qortest {
 
@@ -18,7 +18,7 @@ std::string getUserCall(const std::string& login, const std::string& digest,
            "'0'," + "'" + len + "'";
 }
 
-std::vector<std::string> column(const server::ResultSet& rs, const std::string& name) {
+std::vector<std::string> column(const values::ResultSet& rs, const std::string& name) {
     std::size_t at = rs.columns.size();
     for (std::size_t i = 0; i < rs.columns.size(); ++i)
         if (rs.columns[i].name == name) at = i;
@@ -77,7 +77,7 @@ std::unique_ptr<server::Engine> DemoTest::signIn(const std::string& login) {
     return server::Engine::open(path_, shiftUp(cellText(row[0])), shiftUp(cellText(row[1])));
 }
 
-server::ResultSet DemoTest::rows(const std::string& batch) {
+values::ResultSet DemoTest::rows(const std::string& batch) {
     auto r = ivanova_->execute(batch);
     if (r.resultSets.empty()) throw std::runtime_error("no result set: " + batch);
     return r.resultSets.back();

@@ -27,7 +27,7 @@ std::string getUserCall(const std::string& login, const std::string& digest,
                         const std::string& newArg = "NULL");
 
 // The values of one column.
-std::vector<std::string> column(const server::ResultSet& rs, const std::string& name);
+std::vector<std::string> column(const values::ResultSet& rs, const std::string& name);
 
 // Each byte one code higher: how the client reads the bootstrap file and GET_USER.
 std::string shiftUp(const std::string& s);
@@ -43,7 +43,7 @@ class DemoTest : public ::testing::Test {
     std::unique_ptr<server::Engine> boot();
 
     // Runs a batch on the main demo teacher's engine and returns its last result set.
-    server::ResultSet rows(const std::string& batch);
+    values::ResultSet rows(const std::string& batch);
     std::string errorOf(server::Engine& engine, const std::string& batch);
 
     std::filesystem::path dir_;

@@ -100,22 +100,22 @@ TEST_F(DemoTest, SheetReturnsTheRecordsDataFieldsInOrder) {
     EXPECT_EQ(column(rs, "p20").front(), "ИС-24-1");
 
     // the mark-sheet dataset calls the procedure by its numbered name with its parameters
-    using server::Value;
-    std::vector<server::Argument> args = {
-        {"@RETURN_VALUE", Value{std::int64_t{0}}, server::Type::Integer, true},
-        {"@group", Value{std::string("1")}, server::Type::Integer},
-        {"@semester", Value{std::string("1")}, server::Type::Integer},
-        {"@discipline", Value{std::int64_t{1}}, server::Type::Integer},
-        {"@examination", Value{std::string("1")}, server::Type::Integer},
-        {"@id_teacher", Value{std::int64_t{1}}, server::Type::Integer},
-        {"@DoNotShowEst", Value{std::string("(id_estimation <> 25)")}, server::Type::Text},
-        {"@subGroup", Value{std::string("0")}, server::Type::Integer},
-        {"@isGetFromSubGroup", Value{std::int64_t{0}}, server::Type::Integer},
-        {"@id_a_year", Value{std::string("0")}, server::Type::Text},
-        {"@id_ebe_var", Value{std::int64_t{-1}}, server::Type::Integer},
-        {"@id_kafedra", Value{std::int64_t{0}}, server::Type::Integer},
-        {"@id_f_est", Value{std::int64_t{1}}, server::Type::Integer},
-        {"@kredits", Value{std::int64_t{3}}, server::Type::Integer}};
+    using values::Value;
+    std::vector<values::Argument> args = {
+        {"@RETURN_VALUE", Value{std::int64_t{0}}, values::Type::Integer, true},
+        {"@group", Value{std::string("1")}, values::Type::Integer},
+        {"@semester", Value{std::string("1")}, values::Type::Integer},
+        {"@discipline", Value{std::int64_t{1}}, values::Type::Integer},
+        {"@examination", Value{std::string("1")}, values::Type::Integer},
+        {"@id_teacher", Value{std::int64_t{1}}, values::Type::Integer},
+        {"@DoNotShowEst", Value{std::string("(id_estimation <> 25)")}, values::Type::Text},
+        {"@subGroup", Value{std::string("0")}, values::Type::Integer},
+        {"@isGetFromSubGroup", Value{std::int64_t{0}}, values::Type::Integer},
+        {"@id_a_year", Value{std::string("0")}, values::Type::Text},
+        {"@id_ebe_var", Value{std::int64_t{-1}}, values::Type::Integer},
+        {"@id_kafedra", Value{std::int64_t{0}}, values::Type::Integer},
+        {"@id_f_est", Value{std::int64_t{1}}, values::Type::Integer},
+        {"@kredits", Value{std::int64_t{3}}, values::Type::Integer}};
     auto called = ivanova_->callProcedure("SORT_MARK_MAG;1", args);
     ASSERT_EQ(called.resultSets.size(), 1u);
     EXPECT_EQ(called.resultSets[0].rows.size(), 22u);
@@ -198,7 +198,7 @@ TEST_F(DemoTest, AllowedWritesGoThroughAndAreStamped) {
     // the client's write-back: changed fields only, old values compared
     auto r =
         ivanova_->execute("UPDATE mark_mag SET m2 = ?, m3 = ? WHERE id_mark_mag = ? AND m2 = ?",
-                          std::vector<server::Value>{std::int64_t{20}, std::int64_t{35},
+                          std::vector<values::Value>{std::int64_t{20}, std::int64_t{35},
                                                      std::stoll(ownRow), std::int64_t{13}});
     EXPECT_EQ(r.rowsAffected, 1);
     EXPECT_EQ(value(*ivanova_,

@@ -10,7 +10,7 @@
 namespace servertest {
 namespace {
 
-using server::Value;
+using values::Value;
 
 struct StatementCase {
     const char* name;
@@ -525,7 +525,7 @@ class ClientStatements : public ServerTest, public ::testing::WithParamInterface
 
 TEST_P(ClientStatements, RunsWithSqlServerMeaning) {
     const StatementCase& c = GetParam();
-    server::BatchResult r = engine_->execute(c.sql, c.params);
+    values::BatchResult r = engine_->execute(c.sql, c.params);
     if (!c.columns.empty() || !c.rows.empty()) {
         ASSERT_EQ(r.resultSets.size(), 1u) << c.sql;
         if (!c.columns.empty()) {
@@ -559,7 +559,7 @@ TEST_F(ServerTest, FormulaStatementsJoinThePointsInServerOrder) {
 TEST_F(ServerTest, DeadlinesReadDayMonthYearByStyle104) {
     run(deadlineInsert("1"));
     auto rs = rows("SELECT begDate, endDate FROM IndividualModulPermissPotok");
-    EXPECT_EQ(rs.columns[0].type, server::Type::DateTime);
+    EXPECT_EQ(rs.columns[0].type, values::Type::DateTime);
     EXPECT_EQ(rowTexts(rs),
               std::vector<std::string>{"2026-12-10 00:00:00.000|2026-12-17 00:00:00.000"});
     EXPECT_EQ(rowTexts(rows(deadlineList())).size(), 1u);
@@ -574,27 +574,27 @@ TEST_F(ServerTest, DeletionLogKeepsSingleApostrophes) {
                   "Запись с уникальным номером - '1' была удалена - (id_mark_mag[1]).|"
                   "PC-01\\10.0.0.1"});
     auto stamp = rows("SELECT u_date FROM QOR_LOG");
-    EXPECT_EQ(stamp.columns[0].type, server::Type::DateTime);
-    EXPECT_TRUE(std::holds_alternative<server::DateTime>(stamp.rows[0][0]));
+    EXPECT_EQ(stamp.columns[0].type, values::Type::DateTime);
+    EXPECT_TRUE(std::holds_alternative<values::DateTime>(stamp.rows[0][0]));
 }
 
 TEST_F(ServerTest, StreamSheetIsPreparedAndRead) {
     EXPECT_EQ(run("EXEC InsertInto_SORT_MARK_MAG 11,21,101,1,5,1,0,0,0,1,12,4").rowsAffected, 2);
-    std::vector<server::Argument> args = {
-        {"@RETURN_VALUE", std::int64_t{0}, server::Type::Integer, true},
-        {"@group", std::string("11"), server::Type::Integer, false},
-        {"@semester", std::string("21"), server::Type::Integer, false},
-        {"@discipline", std::int64_t{101}, server::Type::Integer, false},
-        {"@examination", std::string("1"), server::Type::Integer, false},
-        {"@id_teacher", std::int64_t{5}, server::Type::Integer, false},
-        {"@DoNotShowEst", std::string("0"), server::Type::Text, false},
-        {"@subGroup", std::string("0"), server::Type::Integer, false},
-        {"@isGetFromSubGroup", std::int64_t{0}, server::Type::Integer, false},
-        {"@id_a_year", std::string("0"), server::Type::Text, false},
-        {"@id_ebe_var", std::int64_t{-1}, server::Type::Integer, false},
-        {"@id_kafedra", std::int64_t{0}, server::Type::Integer, false},
-        {"@id_f_est", std::int64_t{1}, server::Type::Integer, false},
-        {"@kredits", std::int64_t{4}, server::Type::Integer, false},
+    std::vector<values::Argument> args = {
+        {"@RETURN_VALUE", std::int64_t{0}, values::Type::Integer, true},
+        {"@group", std::string("11"), values::Type::Integer, false},
+        {"@semester", std::string("21"), values::Type::Integer, false},
+        {"@discipline", std::int64_t{101}, values::Type::Integer, false},
+        {"@examination", std::string("1"), values::Type::Integer, false},
+        {"@id_teacher", std::int64_t{5}, values::Type::Integer, false},
+        {"@DoNotShowEst", std::string("0"), values::Type::Text, false},
+        {"@subGroup", std::string("0"), values::Type::Integer, false},
+        {"@isGetFromSubGroup", std::int64_t{0}, values::Type::Integer, false},
+        {"@id_a_year", std::string("0"), values::Type::Text, false},
+        {"@id_ebe_var", std::int64_t{-1}, values::Type::Integer, false},
+        {"@id_kafedra", std::int64_t{0}, values::Type::Integer, false},
+        {"@id_f_est", std::int64_t{1}, values::Type::Integer, false},
+        {"@kredits", std::int64_t{4}, values::Type::Integer, false},
     };
     auto r = engine_->callProcedure("SORT_MARK_MAG;1", args, 240);
     ASSERT_EQ(r.resultSets.size(), 1u);
@@ -605,14 +605,14 @@ TEST_F(ServerTest, StreamSheetIsPreparedAndRead) {
     auto col = [&](const std::string& name) {
         for (const auto& c : cols)
             if (c.name == name) return c;
-        return server::Column{};
+        return values::Column{};
     };
-    EXPECT_EQ(col("p36").type, server::Type::DateTime);
-    EXPECT_EQ(col("m1").type, server::Type::Float);
-    EXPECT_EQ(col("p35").type, server::Type::Text);
+    EXPECT_EQ(col("p36").type, values::Type::DateTime);
+    EXPECT_EQ(col("m1").type, values::Type::Float);
+    EXPECT_EQ(col("p35").type, values::Type::Text);
     EXPECT_EQ(col("p35").size, 50);
-    EXPECT_EQ(col("id_mark_mag").type, server::Type::Integer);
-    EXPECT_EQ(col("QOR_Update").type, server::Type::DateTime);
+    EXPECT_EQ(col("id_mark_mag").type, values::Type::Integer);
+    EXPECT_EQ(col("QOR_Update").type, values::Type::DateTime);
 }
 
 }  // namespace

@@ -12,18 +12,18 @@
 #include <random>
 #include <thread>
 
-#include "DateTimeText.h"
 #include "Lexer.h"
 #include "Parser.h"
 #include "Registry.h"
 #include "ServerFixture.h"
 #include "SqliteEngine.h"
 #include "Translator.h"
+#include "values/DateTimeText.h"
 
 namespace servertest {
 namespace {
 
-using server::Value;
+using values::Value;
 
 // ---- login ------------------------------------------------------------------
 
@@ -302,10 +302,10 @@ TEST_F(ServerTest, ColumnTypesAsTheClientBuildsFields) {
         "select id_mark_mag, m1, p35, p36, QOR_Update, GETDATE() as now, CAST(m1 AS varchar(12)) "
         "as t, "
         "CONVERT(varchar(10), p36, 104) as d, 'abc' as lit, NULL as n from mark_mag");
-    std::vector<server::Type> want = {
-        server::Type::Integer,  server::Type::Float,    server::Type::Text, server::Type::DateTime,
-        server::Type::DateTime, server::Type::DateTime, server::Type::Text, server::Type::Text,
-        server::Type::Text,     server::Type::Integer};
+    std::vector<values::Type> want = {
+        values::Type::Integer,  values::Type::Float,    values::Type::Text, values::Type::DateTime,
+        values::Type::DateTime, values::Type::DateTime, values::Type::Text, values::Type::Text,
+        values::Type::Text,     values::Type::Integer};
     ASSERT_EQ(rs.columns.size(), want.size());
     for (std::size_t i = 0; i < want.size(); ++i)
         EXPECT_EQ(rs.columns[i].type, want[i]) << rs.columns[i].name;
@@ -323,7 +323,7 @@ TEST_F(ServerTest, ExpressionsWithoutAliasHaveNoName) {
 }
 
 TEST_F(ServerTest, ParametersBindEveryValueType) {
-    server::DateTime when = *server::parseIso("2025-01-31 10:20:30.400");
+    values::DateTime when = *values::parseIso("2025-01-31 10:20:30.400");
     run("update mark_mag set m1 = ?, p35 = ?, p36 = ?, QOR_Update = ?, m2 = ? where id_mark_mag = "
         "?",
         {2.5, std::string("11-21-101-1"), when, when, Value{}, std::int64_t{1}});
@@ -332,11 +332,11 @@ TEST_F(ServerTest, ParametersBindEveryValueType) {
     EXPECT_EQ(rowTexts(rs),
               std::vector<std::string>{
                   "2.5|11-21-101-1|2025-01-31 10:20:30.400|2025-01-31 00:00:00.000|NULL"});
-    EXPECT_EQ(std::get<server::DateTime>(rs.rows[0][2]), when);
+    EXPECT_EQ(std::get<values::DateTime>(rs.rows[0][2]), when);
 }
 
 TEST_F(ServerTest, ExtremeDateTimesAreErrorsNotOverflows) {
-    auto r = run("select ?", {server::DateTime{INT64_MAX}});
+    auto r = run("select ?", {values::DateTime{INT64_MAX}});
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"9999-12-31 23:59:59.999"});
     EXPECT_EQ(errorOf("select CAST(1e300 AS datetime)"),
               "Arithmetic overflow error converting expression to data type datetime.");
@@ -434,14 +434,14 @@ TEST_F(ServerTest, DatesFollowDateFormatAndStyles) {
 TEST_F(ServerTest, DateTimeTextRoundTrips) {
     for (const char* text : {"1900-01-01 00:00:00.000", "2024-02-29 23:59:59.997",
                              "1753-01-01 00:00:00.000", "9999-12-31 23:59:59.999"}) {
-        auto t = server::parseIso(text);
+        auto t = values::parseIso(text);
         ASSERT_TRUE(t) << text;
-        EXPECT_EQ(server::formatIso(*t), text);
+        EXPECT_EQ(values::formatIso(*t), text);
     }
-    EXPECT_EQ(server::parseIso("1900-01-02")->msecs, 86'400'000);
-    EXPECT_FALSE(server::parseIso("2023-02-29"));
-    EXPECT_FALSE(server::parseDateText("31.04.2024", "dmy", 104));
-    EXPECT_EQ(server::formatStyle(*server::parseIso("2026-12-10 13:05:00"), -1),
+    EXPECT_EQ(values::parseIso("1900-01-02")->msecs, 86'400'000);
+    EXPECT_FALSE(values::parseIso("2023-02-29"));
+    EXPECT_FALSE(values::parseDateText("31.04.2024", "dmy", 104));
+    EXPECT_EQ(values::formatStyle(*values::parseIso("2026-12-10 13:05:00"), -1),
               "Dec 10 2026  1:05PM");
 }
 
@@ -592,7 +592,7 @@ TEST_F(ServerTest, VariablesDeclareSetAndSelect) {
             "SELECT @n AS n, @s AS s, @cnt AS cnt, @last AS last");
     ASSERT_EQ(r.resultSets.size(), 1u);
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"42|abcde|3|борисов Борис"});
-    EXPECT_EQ(r.resultSets[0].columns[1].type, server::Type::Text);
+    EXPECT_EQ(r.resultSets[0].columns[1].type, values::Type::Text);
     // no rows leave the variable as it was
     r = run("DECLARE @v int SET @v = 5 SELECT @v = id_student FROM s_fio WHERE 1 = 0 SELECT @v");
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"5"});
@@ -625,9 +625,9 @@ TEST_F(ServerTest, IfBeginEndAndTransactions) {
 // ---- procedures -------------------------------------------------------------
 
 TEST_F(ServerTest, ProcedureOutputsReturnValuesAndNumbers) {
-    server::Parameter a{"@a", server::Type::Integer, 0, std::nullopt, false};
-    server::Parameter b{"@b", server::Type::Integer, 0, Value{std::int64_t{10}}, false};
-    server::Parameter sum{"@sum", server::Type::Integer, 0, Value{}, true};
+    server::Parameter a{"@a", values::Type::Integer, 0, std::nullopt, false};
+    server::Parameter b{"@b", values::Type::Integer, 0, Value{std::int64_t{10}}, false};
+    server::Parameter sum{"@sum", values::Type::Integer, 0, Value{}, true};
     engine_->registry().addProcedure({"AddUp", 1, {a, b, sum}, [](server::ProcedureContext& ctx) {
                                           std::int64_t s = std::get<std::int64_t>(ctx.arg("@a")) +
                                                            std::get<std::int64_t>(ctx.arg("@b"));
@@ -642,10 +642,10 @@ TEST_F(ServerTest, ProcedureOutputsReturnValuesAndNumbers) {
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"22|11"});
     r = run("EXECUTE [dbo].[AddUp];2 @a = '5'");
     EXPECT_EQ(r.returnValue, -5);
-    std::vector<server::Argument> args = {{"@RETURN_VALUE", Value{}, server::Type::Integer, true},
-                                          {"@a", std::int64_t{2}, server::Type::Integer, false},
-                                          {"@b", std::int64_t{3}, server::Type::Integer, false},
-                                          {"@sum", Value{}, server::Type::Integer, true}};
+    std::vector<values::Argument> args = {{"@RETURN_VALUE", Value{}, values::Type::Integer, true},
+                                          {"@a", std::int64_t{2}, values::Type::Integer, false},
+                                          {"@b", std::int64_t{3}, values::Type::Integer, false},
+                                          {"@sum", Value{}, values::Type::Integer, true}};
     r = engine_->callProcedure("qor.dbo.AddUp;1", args);
     EXPECT_EQ(r.returnValue, 10);
     EXPECT_EQ(cellText(args[0].value), "10");
@@ -665,8 +665,8 @@ TEST_F(ServerTest, ProcedureErrorUndoesItsWrites) {
 
 TEST_F(ServerTest, ComputedViewsAndGlobalRegistry) {
     engine_->registry().addView("v_Numbers", [](server::ProcedureContext&) {
-        server::ResultSet rs;
-        rs.columns = {{"n", server::Type::Integer, 0}, {"name", server::Type::Text, 10}};
+        values::ResultSet rs;
+        rs.columns = {{"n", values::Type::Integer, 0}, {"name", values::Type::Text, 10}};
         rs.rows = {{std::int64_t{1}, std::string("Один")}, {std::int64_t{2}, std::string("два")}};
         return rs;
     });
@@ -791,15 +791,15 @@ TEST_F(ServerTest, ViewsKeepTheTypesOfTheirExpressions) {
     for (const char* sql :
          {"select * from marks_v", "select since, mark, twice, id_mark_mag from marks_v v"}) {
         auto rs = rows(sql);
-        std::map<std::string, server::Column> cols;
+        std::map<std::string, values::Column> cols;
         for (const auto& c : rs.columns) cols[c.name] = c;
-        EXPECT_EQ(cols["since"].type, server::Type::DateTime) << sql;
-        EXPECT_EQ(cols["mark"].type, server::Type::Text) << sql;
+        EXPECT_EQ(cols["since"].type, values::Type::DateTime) << sql;
+        EXPECT_EQ(cols["mark"].type, values::Type::Text) << sql;
         EXPECT_EQ(cols["mark"].size, 8) << sql;
-        EXPECT_EQ(cols["id_mark_mag"].type, server::Type::Integer) << sql;
+        EXPECT_EQ(cols["id_mark_mag"].type, values::Type::Integer) << sql;
         ASSERT_EQ(rs.rows.size(), 1u);
-        EXPECT_TRUE(std::holds_alternative<server::DateTime>(rs.rows[0][0]) ||
-                    std::holds_alternative<server::DateTime>(rs.rows[0][1]))
+        EXPECT_TRUE(std::holds_alternative<values::DateTime>(rs.rows[0][0]) ||
+                    std::holds_alternative<values::DateTime>(rs.rows[0][1]))
             << sql;
     }
     run("DROP VIEW marks_v");

@@ -6,11 +6,11 @@
 #include <random>
 
 #include "BatchScript.h"
-#include "DateTimeText.h"
+#include "values/DateTimeText.h"
 
 namespace servertest {
 
-using server::Value;
+using values::Value;
 
 TempDir::TempDir() {
     std::random_device rd;
@@ -144,7 +144,7 @@ INSERT INTO mark_mag (id_group, id_student, id_examination, id_estimation, id_di
 
 namespace {
 
-server::Parameter param(const char* name, server::Type type, int size = 0,
+server::Parameter param(const char* name, values::Type type, int size = 0,
                         std::optional<Value> def = std::nullopt) {
     server::Parameter p;
     p.name = name;
@@ -157,7 +157,7 @@ server::Parameter param(const char* name, server::Type type, int size = 0,
 }  // namespace
 
 void registerFixtureObjects(server::Engine& engine) {
-    using server::Type;
+    using values::Type;
     auto& r = engine.registry();
     const Value null{};
 
@@ -171,7 +171,7 @@ void registerFixtureObjects(server::Engine& engine) {
           param("@login2", Type::Text, 50), param("@flag", Type::Text, 1),
           param("@length", Type::Text, 5)},
          [](server::ProcedureContext& ctx) {
-             server::ResultSet rs;
+             values::ResultSet rs;
              rs.columns = {{"l", Type::Text, 20},    {"p", Type::Text, 20},
                            {"id", Type::Integer, 0}, {"state", Type::Integer, 0},
                            {"msg", Type::Text, 200}, {"version", Type::Integer, 0}};
@@ -310,11 +310,11 @@ void ServerTest::SetUp() {
     for (const auto& batch : server::BatchScript::split(fixtureSchema())) engine_->execute(batch);
 }
 
-server::BatchResult ServerTest::run(const std::string& batch, std::vector<Value> params) {
+values::BatchResult ServerTest::run(const std::string& batch, std::vector<Value> params) {
     return engine_->execute(batch, params);
 }
 
-server::ResultSet ServerTest::rows(const std::string& batch, std::vector<Value> params) {
+values::ResultSet ServerTest::rows(const std::string& batch, std::vector<Value> params) {
     auto r = engine_->execute(batch, params);
     EXPECT_EQ(r.resultSets.size(), 1u) << batch;
     if (r.resultSets.empty()) return {};

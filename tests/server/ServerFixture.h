@@ -40,10 +40,10 @@ int currentYear();
 class ServerTest : public ::testing::Test {
   protected:
     void SetUp() override;
-    server::BatchResult run(const std::string& batch, std::vector<server::Value> params = {});
+    values::BatchResult run(const std::string& batch, std::vector<values::Value> params = {});
     // Runs the batch and returns its only result set.
-    server::ResultSet rows(const std::string& batch, std::vector<server::Value> params = {});
-    std::string errorOf(const std::string& batch, std::vector<server::Value> params = {});
+    values::ResultSet rows(const std::string& batch, std::vector<values::Value> params = {});
+    std::string errorOf(const std::string& batch, std::vector<values::Value> params = {});
 
     TempDir dir_;
     std::string path_;

@@ -11,12 +11,12 @@
 
 namespace testsupport {
 
-inline std::string cellText(const server::Value& v) {
+inline std::string cellText(const values::Value& v) {
     return server::valueText(v);
 }
 
 // One line per row, cells joined by '|'.
-inline std::vector<std::string> rowTexts(const server::ResultSet& rs) {
+inline std::vector<std::string> rowTexts(const values::ResultSet& rs) {
     std::vector<std::string> out;
     for (const auto& row : rs.rows) {
         std::string line;
@@ -29,7 +29,7 @@ inline std::vector<std::string> rowTexts(const server::ResultSet& rs) {
     return out;
 }
 
-inline std::vector<std::string> columnNames(const server::ResultSet& rs) {
+inline std::vector<std::string> columnNames(const values::ResultSet& rs) {
     std::vector<std::string> out;
     for (const auto& c : rs.columns) out.push_back(c.name);
     return out;

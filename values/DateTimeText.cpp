@@ -1,4 +1,4 @@
-#include "DateTimeText.h"
+#include "values/DateTimeText.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,7 +7,7 @@
 #include <ctime>
 #include <vector>
 
-namespace server {
+namespace values {
 
 namespace {
 
@@ -407,4 +407,4 @@ std::optional<std::int64_t> dateDiff(DateTime a, DateTime b, std::string_view pa
     return std::nullopt;
 }
 
-}  // namespace server
+}  // namespace values

@@ -1,13 +1,14 @@
 #pragma once
 
-// Case folding of UTF-8 text for the server's text comparisons: SQL Server's default
-// collation ignores letter case (Latin and Cyrillic alike) and trailing blanks.
+// Case folding of UTF-8 text, shared by the server's text comparisons and the dataset
+// layer's: SQL Server's default collation ignores letter case (Latin and Cyrillic alike)
+// and trailing blanks.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-namespace server {
+namespace values {
 
 // Decodes one code point at s[i], advancing i; invalid bytes decode as themselves.
 char32_t decodeUtf8(std::string_view s, std::size_t& i);
@@ -22,4 +23,4 @@ std::string upperCase(std::string_view s);
 // Three-way comparison as the collation does it: case ignored, trailing blanks ignored.
 int compareFolded(std::string_view a, std::string_view b);
 
-}  // namespace server
+}  // namespace values

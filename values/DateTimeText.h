@@ -2,7 +2,7 @@
 
 // Date-times as the server stores and reads them. SQLite holds a datetime as the text
 // 'YYYY-MM-DD HH:MM:SS.mmm', which sorts and compares correctly; the client gets
-// server::DateTime (milliseconds since 1900-01-01). Reading a date text follows SQL
+// values::DateTime (milliseconds since 1900-01-01). Reading a date text follows SQL
 // Server: SET DATEFORMAT's order, or CONVERT's style (104 = dd.mm.yyyy).
 
 #include <cstdint>
@@ -10,9 +10,9 @@
 #include <string>
 #include <string_view>
 
-#include "Engine.h"
+#include "values/Value.h"
 
-namespace server {
+namespace values {
 
 struct CivilTime {
     int year = 1900, month = 1, day = 1, hour = 0, minute = 0, second = 0, millisecond = 0;
@@ -46,4 +46,4 @@ std::optional<std::int64_t> datePart(DateTime t, std::string_view part);
 std::optional<DateTime> dateAdd(DateTime t, std::string_view part, std::int64_t n);
 std::optional<std::int64_t> dateDiff(DateTime a, DateTime b, std::string_view part);
 
-}  // namespace server
+}  // namespace values

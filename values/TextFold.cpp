@@ -1,6 +1,6 @@
-#include "TextFold.h"
+#include "values/TextFold.h"
 
-namespace server {
+namespace values {
 
 char32_t decodeUtf8(std::string_view s, std::size_t& i) {
     const auto b0 = static_cast<unsigned char>(s[i]);
@@ -119,4 +119,4 @@ int compareFolded(std::string_view a, std::string_view b) {
     return 0;
 }
 
-}  // namespace server
+}  // namespace values

@@ -1,0 +1,1 @@
+#include "Engine.h"  // the server, named without its folder

@@ -1,0 +1,1 @@
+#include "server/Engine.h"  // allowed: the embedded backend
