@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "db/SqlTrace.h"
 #include "db/Values.h"
 
 namespace db {
@@ -37,6 +38,21 @@ class Backend {
     // Runs one INSERT and returns the key the server generated for the new row.
     virtual std::int64_t executeInsert(std::string_view insert, std::span<const Value> params,
                                        int timeoutSeconds) = 0;
+
+    // Where the backend writes each batch just before sending it (none by default).
+    void setTrace(std::shared_ptr<const SqlTrace> trace) { trace_ = std::move(trace); }
+    const SqlTrace* trace() const { return trace_.get(); }
+
+  protected:
+    void traceBatch(std::string_view text, std::span<const Value> params) const {
+        if (trace_) trace_->batch(text, params);
+    }
+    void traceNote(std::string_view text) const {
+        if (trace_) trace_->note(text);
+    }
+
+  private:
+    std::shared_ptr<const SqlTrace> trace_;
 };
 
 // Opens the embedded engine on a database file (db/embedded); throws Error when the

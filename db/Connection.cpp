@@ -73,6 +73,14 @@ void Connection::open() {
         backend_ = std::make_unique<OdbcBackend>(odbcConnectionString(cs));
         kind_ = Kind::Odbc;
     }
+    // Read at each opening, so a support session can switch it on without a rebuild.
+    backend_->setTrace(SqlTrace::fromEnvironment());
+}
+
+void Connection::wrapBackend(const BackendWrapper& wrap) {
+    open();
+    backend_ = wrap(std::move(backend_));
+    if (!backend_) throw Error("The connection was left without a backend");
 }
 
 void Connection::close() {

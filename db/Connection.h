@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -52,6 +53,11 @@ class Connection {
 
     // The open backend; opens the connection when it is closed.
     Backend& backend();
+    // Puts something between the open connection and its backend (a test's backend that
+    // refuses a chosen statement): `wrap` gets the backend and returns the one used from
+    // now on, until the connection closes. The trace stays where it was.
+    using BackendWrapper = std::function<std::unique_ptr<Backend>(std::unique_ptr<Backend>)>;
+    void wrapBackend(const BackendWrapper& wrap);
     int effectiveTimeout(int timeoutSeconds) const {
         return timeoutSeconds < 0 ? commandTimeout_ : timeoutSeconds;
     }

@@ -150,6 +150,10 @@ class Dataset {
     void deleteRecord();
     // True when a field of the row being edited or inserted was set.
     bool modified() const { return modified_; }
+    // The data fields a post would write, in field order: while editing, those whose
+    // value differs from the one read (two NULLs are equal); while inserting, those that
+    // hold a value; otherwise none. The write-back and the change history both use this.
+    std::vector<Field*> changedFields() const;
     // Calculates the current row's lookup and calculated fields again (after the data
     // they depend on changed elsewhere).
     void refreshCalculatedFields();
@@ -170,6 +174,15 @@ class Dataset {
     Event beforePost, afterPost, beforeCancel, afterCancel;
     Event beforeDelete, afterDelete, onCalcFields;
     ErrorEvent onEditError, onPostError, onDeleteError;
+    // Runs inside the transaction of a post's or a delete's write, after the row was
+    // written and before the commit, while the dataset still shows the row as it was
+    // being edited (or the row being deleted). What it runs on the same connection is
+    // committed together with the row or not at all: when it throws, the write is rolled
+    // back, the dataset stays exactly as it was before the post or delete (a post's typed
+    // values kept), and its error reaches the caller without the error events, since the
+    // server did not refuse the row itself. A post with nothing to write opens no
+    // transaction but still runs it.
+    Event beforeCommit;
 
   private:
     friend class Field;
@@ -198,8 +211,10 @@ class Dataset {
     std::vector<Value> queryArguments(const PreparedText& prepared);
     void raiseEditError(const Error& e);
 
-    void writeUpdate();
+    void writeUpdate(const std::vector<Field*>& changed);
     std::int64_t writeInsert();
+    template <typename Write>
+    void writeAndCommit(Write write, bool& inHook);
     void writeDelete(const std::vector<Value>& row);
     int keyIndex() const;
     int insertRow() const;

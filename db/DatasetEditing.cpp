@@ -130,6 +130,38 @@ void Dataset::refreshCalculatedFields() {
     notifyRecord(nullptr);
 }
 
+std::vector<Field*> Dataset::changedFields() const {
+    std::vector<Field*> changed;
+    if (state_ == DatasetState::Edit) {
+        const std::vector<Value>& old = rows_[u(editRow_)].values;
+        for (const auto& f : fields_)
+            if (f->kind() == FieldKind::Data && !(old[u(f->index())] == editValues_[u(f->index())]))
+                changed.push_back(f.get());
+    } else if (state_ == DatasetState::Insert) {
+        for (const auto& f : fields_)
+            if (f->kind() == FieldKind::Data && !isNull(editValues_[u(f->index())]))
+                changed.push_back(f.get());
+    }
+    return changed;
+}
+
+// The write and the before-commit step in one transaction; `inHook` tells the caller
+// whether a failure came from the step rather than from the server refusing the write.
+template <typename Write>
+void Dataset::writeAndCommit(Write write, bool& inHook) {
+    inHook = false;
+    Backend& backend = connection_->backend();
+    inTransaction(backend, [&] {
+        write();
+        if (beforeCommit) {
+            inHook = true;
+            beforeCommit(*this);
+            inHook = false;
+        }
+        return 0;
+    });
+}
+
 void Dataset::post() {
     checkActive();
     if (state_ != DatasetState::Edit && state_ != DatasetState::Insert) return;
@@ -137,19 +169,44 @@ void Dataset::post() {
     // The before-post step may itself have cancelled the change.
     if (state_ != DatasetState::Edit && state_ != DatasetState::Insert) return;
     bool inserting = state_ == DatasetState::Insert;
+    // A new row takes the key the server gave it; a rolled-back insert gives it back.
+    int k = inserting ? keyIndex() : -1;
+    Value keyTyped = k >= 0 ? editValues_[u(k)] : Value();
+    auto restoreKey = [&] {
+        if (k < 0 || editValues_[u(k)] == keyTyped) return;
+        editValues_[u(k)] = keyTyped;
+        calculate(editValues_);
+    };
+    bool inHook = false;
     try {
-        if (inserting) {
-            std::int64_t key = writeInsert();
-            int k = keyIndex();
-            if (k >= 0 && isNull(editValues_[u(k)])) editValues_[u(k)] = key;
-            calculate(editValues_);
+        std::vector<Field*> changed = inserting ? std::vector<Field*>() : changedFields();
+        if (!inserting && changed.empty()) {
+            // Nothing to send, so nothing to commit with the step either.
+            inHook = true;
+            if (beforeCommit) beforeCommit(*this);
+            inHook = false;
         } else {
-            writeUpdate();
+            writeAndCommit(
+                [&] {
+                    if (inserting) {
+                        std::int64_t key = writeInsert();
+                        if (k >= 0 && isNull(editValues_[u(k)])) editValues_[u(k)] = key;
+                        calculate(editValues_);
+                    } else {
+                        writeUpdate(changed);
+                    }
+                },
+                inHook);
         }
     } catch (const Error& e) {
+        restoreKey();
+        if (inHook) throw;
         ErrorAction action = ErrorAction::Fail;
         if (onPostError) onPostError(*this, e, action);
         if (action == ErrorAction::Abort) throw Abort();
+        throw;
+    } catch (...) {
+        restoreKey();
         throw;
     }
     if (inserting) {
@@ -195,10 +252,12 @@ void Dataset::deleteRecord() {
     if (view_.empty()) throw Error("Cannot perform this operation on an empty dataset");
     if (beforeDelete) beforeDelete(*this);
     int row = view_[u(pos_)];
+    bool inHook = false;
     try {
         if (readOnly_) throw Error("Cannot modify a read-only dataset");
-        writeDelete(rows_[u(row)].values);
+        writeAndCommit([&] { writeDelete(rows_[u(row)].values); }, inHook);
     } catch (const Error& e) {
+        if (inHook) throw;
         ErrorAction action = ErrorAction::Fail;
         if (onDeleteError) onDeleteError(*this, e, action);
         if (action == ErrorAction::Abort) throw Abort();
@@ -222,13 +281,8 @@ int Dataset::keyIndex() const {
     return field(keyField_).index();
 }
 
-void Dataset::writeUpdate() {
+void Dataset::writeUpdate(const std::vector<Field*>& changed) {
     const std::vector<Value>& old = rows_[u(editRow_)].values;
-    std::vector<const Field*> changed;
-    for (const auto& f : fields_)
-        if (f->kind() == FieldKind::Data && !(old[u(f->index())] == editValues_[u(f->index())]))
-            changed.push_back(f.get());
-    if (changed.empty()) return;  // nothing to send
     std::string table = updateTable();
     if (table.empty()) throw Error("The dataset has no table to write its changes to");
     if (keyField_.empty()) throw Error("The dataset has no key field to find its rows by");
@@ -255,13 +309,8 @@ void Dataset::writeUpdate() {
             params.push_back(was);
         }
     }
-    Backend& backend = connection_->backend();
-    int timeout = effectiveTimeout();
-    inTransaction(backend, [&] {
-        BatchResult r = backend.execute(sql, params, timeout);
-        if (r.rowsAffected == 0) throw Error(kRowNotLocated);
-        return 0;
-    });
+    BatchResult r = connection_->backend().execute(sql, params, effectiveTimeout());
+    if (r.rowsAffected == 0) throw Error(kRowNotLocated);
 }
 
 std::int64_t Dataset::writeInsert() {
@@ -278,9 +327,7 @@ std::int64_t Dataset::writeInsert() {
     std::string sql =
         "INSERT INTO " + quoteTable(table) +
         (columns.empty() ? " DEFAULT VALUES" : " (" + columns + ") VALUES (" + marks + ")");
-    Backend& backend = connection_->backend();
-    int timeout = effectiveTimeout();
-    return inTransaction(backend, [&] { return backend.executeInsert(sql, params, timeout); });
+    return connection_->backend().executeInsert(sql, params, effectiveTimeout());
 }
 
 void Dataset::writeDelete(const std::vector<Value>& row) {
@@ -292,13 +339,8 @@ void Dataset::writeDelete(const std::vector<Value>& row) {
     std::string sql = "DELETE FROM " + quoteTable(table) + " WHERE " +
                       quoteName(field(keyField_).origin()) + " = ?";
     std::vector<Value> params{key};
-    Backend& backend = connection_->backend();
-    int timeout = effectiveTimeout();
-    inTransaction(backend, [&] {
-        BatchResult r = backend.execute(sql, params, timeout);
-        if (r.rowsAffected == 0) throw Error(kRowNotLocated);
-        return 0;
-    });
+    BatchResult r = connection_->backend().execute(sql, params, effectiveTimeout());
+    if (r.rowsAffected == 0) throw Error(kRowNotLocated);
 }
 
 void Dataset::addListener(DatasetListener* listener) {

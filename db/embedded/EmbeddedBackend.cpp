@@ -1,5 +1,7 @@
 #include "db/embedded/EmbeddedBackend.h"
 
+#include <vector>
+
 #include "db/Error.h"
 
 namespace db {
@@ -24,11 +26,24 @@ EmbeddedBackend::EmbeddedBackend(const std::string& path, const std::string& log
 
 BatchResult EmbeddedBackend::execute(std::string_view batch, std::span<const Value> params,
                                      int timeoutSeconds) {
+    traceBatch(batch, params);
     return translated([&] { return engine_->execute(batch, params, timeoutSeconds); });
 }
 
 BatchResult EmbeddedBackend::callProcedure(std::string_view name, std::span<Argument> args,
                                            int timeoutSeconds) {
+    if (trace()) {
+        // The engine takes a call as a name and its arguments, not as text: the trace
+        // shows the EXEC it stands for.
+        std::string text = "EXEC " + std::string(name);
+        std::vector<Value> values;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            text += (i ? ", " : " ") + (args[i].name.empty() ? "" : args[i].name + " = ") + "?" +
+                    (args[i].isOutput ? " OUTPUT" : "");
+            values.push_back(args[i].value);
+        }
+        traceBatch(text, values);
+    }
     return translated([&] { return engine_->callProcedure(name, args, timeoutSeconds); });
 }
 

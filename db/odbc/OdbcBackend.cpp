@@ -356,18 +356,22 @@ BatchResult OdbcBackend::execute(std::string_view batch, std::span<const Value> 
     std::vector<ParamBuffer> buffers(params.size());
     SQLRETURN rc;
     if (params.empty()) {
+        traceBatch(text, {});
         rc = SQLExecDirect(st.h, chars(text), static_cast<SQLINTEGER>(text.size()));
     } else {
         st.check(SQLPrepare(st.h, chars(text), static_cast<SQLINTEGER>(text.size())));
+        std::vector<Value> sent;
+        sent.reserve(params.size());
         for (std::size_t i = 0; i < params.size(); ++i) {
             // SQLite keeps date-times as text and compares them as text: send them in
             // the form it stores, or a row's old value would never match its own.
-            Value v = sqlite_ && typeOf(params[i]) == Type::DateTime
-                          ? Value(sqliteDateTime(std::get<DateTime>(params[i])))
-                          : params[i];
-            bindParameter(st, static_cast<SQLUSMALLINT>(i + 1), v, buffers[i], SQL_PARAM_INPUT,
-                          Type::Text);
+            sent.push_back(sqlite_ && typeOf(params[i]) == Type::DateTime
+                               ? Value(sqliteDateTime(std::get<DateTime>(params[i])))
+                               : params[i]);
+            bindParameter(st, static_cast<SQLUSMALLINT>(i + 1), sent.back(), buffers[i],
+                          SQL_PARAM_INPUT, Type::Text);
         }
+        traceBatch(text, sent);
         rc = SQLExecute(st.h);
     }
     BatchResult result;
@@ -407,6 +411,12 @@ BatchResult OdbcBackend::callProcedure(std::string_view name, std::span<Argument
         bindParameter(st, static_cast<SQLUSMALLINT>(i + 2), args[i].value, buffers[i + 1],
                       args[i].isOutput ? SQL_PARAM_INPUT_OUTPUT : SQL_PARAM_INPUT,
                       args[i].type == Type::Null ? Type::Text : args[i].type);
+    if (trace()) {
+        // The first marker is the procedure's return value, an output of its own.
+        std::vector<Value> sent{Value()};
+        for (const Argument& a : args) sent.push_back(a.value);
+        traceBatch(call, sent);
+    }
     SQLRETURN rc = SQLExecute(st.h);
     BatchResult result;
     if (rc != SQL_NO_DATA) {
@@ -426,11 +436,14 @@ void OdbcBackend::beginTransaction() {
                             reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
           SQL_HANDLE_DBC, dbc_);
     inTransaction_ = true;
+    traceNote("BEGIN TRANSACTION (the driver's autocommit switched off)");
 }
 
 void OdbcBackend::endTransaction(bool commitIt) {
     if (!inTransaction_) return;
     inTransaction_ = false;
+    traceNote(commitIt ? "COMMIT TRANSACTION (through the driver)"
+                       : "ROLLBACK TRANSACTION (through the driver)");
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, commitIt ? SQL_COMMIT : SQL_ROLLBACK);
     std::string failure = ok(rc) ? std::string() : diagnostic(SQL_HANDLE_DBC, dbc_);
     SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON),
