@@ -1,6 +1,7 @@
 #include "data/TDM_ZOL_3.h"
 
 #include "data/LoginContext.h"
+#include "data/MarkFields.h"
 #include "data/MarkSheetRecord.h"
 #include "db/Error.h"
 #include "db/Values.h"
@@ -11,18 +12,17 @@ namespace {
 using db::ParamDirection;
 using db::Type;
 
-// Module numbers of a rule's rows, m1..m12 as 1..12, dop as 13, dop2 as 14.
+// The rule's rows that name a mark field, with the control point's number (m1..m12 as
+// 1..12, dop as 13, dop2 as 14).
 std::string estConfig3Text() {
     std::string text =
         "SELECT * FROM\n"
-        "(SELECT [id_ebe_var],[name_pole],\n"
-        "(case when pole_mark_mag = 'm1' then 1\n";
-    for (int i = 2; i <= 12; ++i) {
-        text += "     when pole_mark_mag = 'm" + std::to_string(i) + "' then " + std::to_string(i) +
-                "\n";
+        "(SELECT [id_ebe_var],[name_pole],\n";
+    for (int i = 1; i <= kControlPointCount; ++i) {
+        text += i == 1 ? "(case when" : "     when";
+        text += std::string(" pole_mark_mag = '") + markFieldOf(i) + "' then " + std::to_string(i);
+        text += i == kControlPointCount ? " END) as id_modul_x\n" : "\n";
     }
-    text += "     when pole_mark_mag = 'dop' then 13\n";
-    text += "     when pole_mark_mag = 'dop2' then 14 END) as id_modul_x\n";
     text += "FROM [QOR].[dbo].[est_config] \n";
     text += "WHERE [pole_mark_mag]<>'' AND [id_ebe_var]= :id_ebe_var ) as t\n";
     text += "WHERE id_modul_x IS NOT NULL";

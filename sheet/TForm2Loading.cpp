@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "data/LoginContext.h"
+#include "data/MarkFields.h"
 #include "data/TDM_ZOL_3.h"
 #include "db/Error.h"
 #include "sheet/TForm2.h"
@@ -34,13 +35,6 @@ db::Value current(const db::Dataset& d, const char* field) {
 
 std::string currentText(const db::Dataset& d, const char* field) {
     return text(current(d, field));
-}
-
-// The mark field of control point i: m1..m12, dop (13), dop2 (14).
-QString markField(int i) {
-    if (i == 13) return QStringLiteral("dop");
-    if (i == 14) return QStringLiteral("dop2");
-    return QStringLiteral("m%1").arg(i);
 }
 
 }  // namespace
@@ -212,14 +206,16 @@ void TForm2::ComboBox1Change() {
     exec.open();
 
     bool someEditable = false;
-    for (int i = 1; i <= 14; ++i) {
+    for (int i = 1; i <= data::kControlPointCount; ++i) {
         if (!exec.locate("id_modul", std::int64_t{i})) continue;
         const db::Value canEdit = exec.field("CanEdit").value();
         const bool refused =
             db::isNull(canEdit) || db::toInteger(canEdit) == 0 || db::toInteger(canEdit) == -1;
         for (int c = kFixedColumns; c < grid->columnCount(); ++c) {
             ui::DataGridColumn* column = grid->column(c);
-            if (column->fieldName().compare(markField(i), Qt::CaseInsensitive) != 0) continue;
+            if (column->fieldName().compare(QLatin1String(data::markFieldOf(i)),
+                                            Qt::CaseInsensitive) != 0)
+                continue;
             column->setReadOnly(refused);
             column->setTitleHint(QString::fromStdString(text(canEdit)));
             if (!refused) someEditable = true;
