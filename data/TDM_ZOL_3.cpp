@@ -31,13 +31,38 @@ std::string estConfig3Text() {
 }  // namespace
 
 TDM_ZOL_3::TDM_ZOL_3() {
+    installMarkSheetHandlers();
     createDatasets();
     declareMarkSheet();
 }
 
 TDM_ZOL_3::~TDM_ZOL_3() {
-    ADO_SP_Sort.afterClose = nullptr;
+    // Closing the connection closes the sheet; the window its handlers reach may be gone.
+    removeMarkSheetHandlers();
     ADO_ZOL.close();
+}
+
+std::span<const TDM_ZOL_3::MarkSheetStep> TDM_ZOL_3::markSheetSteps() {
+    using D = db::Dataset;
+    static constexpr MarkSheetStep steps[] = {
+        {&D::afterEdit, &TDM_ZOL_3::ADO_SP_SortAfterEdit},
+        {&D::afterInsert, &TDM_ZOL_3::ADO_SP_SortAfterInsert},
+        {&D::afterCancel, &TDM_ZOL_3::ADO_SP_SortAfterCancel},
+        {&D::afterPost, &TDM_ZOL_3::ADO_SP_SortAfterPost},
+        {&D::afterClose, &TDM_ZOL_3::ADO_SP_SortAfterClose},
+        {&D::beforeInsert, &TDM_ZOL_3::ADO_SP_SortBeforeInsert},
+        {&D::onCalcFields, &TDM_ZOL_3::ADO_SP_SortCalcFields},
+    };
+    return steps;
+}
+
+void TDM_ZOL_3::installMarkSheetHandlers() {
+    for (const MarkSheetStep& s : markSheetSteps())
+        ADO_SP_Sort.*s.event = MarkSheetHandler{this, s.step};
+}
+
+void TDM_ZOL_3::removeMarkSheetHandlers() {
+    for (const MarkSheetStep& s : markSheetSteps()) ADO_SP_Sort.*s.event = nullptr;
 }
 
 void TDM_ZOL_3::createDatasets() {
@@ -172,14 +197,6 @@ void TDM_ZOL_3::declareMarkSheet() {
                 break;
         }
     }
-
-    sp.afterEdit = [this](db::Dataset& d) { ADO_SP_SortAfterEdit(d); };
-    sp.afterInsert = [this](db::Dataset& d) { ADO_SP_SortAfterInsert(d); };
-    sp.afterCancel = [this](db::Dataset& d) { ADO_SP_SortAfterCancel(d); };
-    sp.afterPost = [this](db::Dataset& d) { ADO_SP_SortAfterPost(d); };
-    sp.afterClose = [this](db::Dataset& d) { ADO_SP_SortAfterClose(d); };
-    sp.beforeInsert = [this](db::Dataset& d) { ADO_SP_SortBeforeInsert(d); };
-    sp.onCalcFields = [this](db::Dataset& d) { ADO_SP_SortCalcFields(d); };
 }
 
 db::Dataset* TDM_ZOL_3::dataset(const std::string& name) const {

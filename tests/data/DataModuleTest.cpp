@@ -302,6 +302,65 @@ struct Controls : data::EditingControls {
     void setSelectionListsEnabled(bool on) override { lists = on; }
 };
 
+// The change history and the grid component take the sheet's events over by keeping
+// what they find in each and putting it back when they let go. What they find must be
+// the module's own steps, already there when the module is built, and what they put back
+// must run exactly those steps again.
+TEST(DataModule, AComponentThatTakesTheSheetsEventsOverGivesBackTheModulesOwnSteps) {
+    using DM = data::TDM_ZOL_3;
+    using D = db::Dataset;
+    data::TDM_ZOL_3 dm;
+    Controls controls;
+    dm.setEditingControls(&controls);
+    db::Dataset& sp = dm.ADO_SP_Sort;
+
+    const std::vector<std::pair<D::Event D::*, DM::MarkSheetStepFn>> expected = {
+        {&D::afterEdit, &DM::ADO_SP_SortAfterEdit},
+        {&D::afterInsert, &DM::ADO_SP_SortAfterInsert},
+        {&D::afterCancel, &DM::ADO_SP_SortAfterCancel},
+        {&D::afterPost, &DM::ADO_SP_SortAfterPost},
+        {&D::afterClose, &DM::ADO_SP_SortAfterClose},
+        {&D::beforeInsert, &DM::ADO_SP_SortBeforeInsert},
+        {&D::onCalcFields, &DM::ADO_SP_SortCalcFields},
+    };
+    const auto steps = DM::markSheetSteps();
+    ASSERT_EQ(steps.size(), expected.size());
+    auto holdsTheModulesSteps = [&](const char* when) {
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_TRUE(steps[i].event == expected[i].first) << when << ", step " << i;
+            EXPECT_TRUE(steps[i].step == expected[i].second) << when << ", step " << i;
+            const auto* h = (sp.*expected[i].first).target<DM::MarkSheetHandler>();
+            ASSERT_NE(h, nullptr) << when << ", step " << i;
+            EXPECT_EQ(h->module, &dm) << when << ", step " << i;
+            EXPECT_TRUE(h->step == expected[i].second) << when << ", step " << i;
+        }
+    };
+    holdsTheModulesSteps("at creation");
+    // The events the module leaves alone are free.
+    for (D::Event D::*free : {&D::beforeOpen, &D::afterOpen, &D::beforeClose, &D::beforeEdit,
+                              &D::beforePost, &D::beforeCancel, &D::beforeDelete, &D::afterDelete})
+        EXPECT_FALSE(sp.*free);
+
+    // A component attaches in front of every step, then lets go.
+    std::vector<D::Event> kept;
+    std::string order;
+    for (const auto& [event, step] : expected) {
+        kept.push_back(sp.*event);
+        sp.*event = [&order, before = sp.*event](D& d) {
+            order += "component ";
+            before(d);
+        };
+    }
+    sp.afterEdit(sp);
+    EXPECT_EQ(order, "component ");
+    EXPECT_EQ(controls.saveButton, 1);  // the module's step ran behind the component
+    for (std::size_t i = 0; i < expected.size(); ++i) sp.*expected[i].first = kept[i];
+    holdsTheModulesSteps("given back");
+    sp.afterCancel(sp);
+    EXPECT_EQ(order, "component ");
+    EXPECT_EQ(controls.saveButton, 0);
+}
+
 TEST(DataModule, EditingStateHandlersFollowTheMarkSheet) {
     data::TDM_ZOL_3 dm;
     Controls controls;
