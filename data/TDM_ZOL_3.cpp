@@ -254,7 +254,8 @@ void TDM_ZOL_3::LoadGradeBands(std::int64_t specialityId) {
     // Without the main window there is no rule to read and nowhere to show the message.
     if (!view_) throw db::Error("Не выбрана ведомость.");
     data::LoadGradeBands(specialityId,
-                         {ADOQ_Exec, ADOQ_EstimationOther, view_->ruleId(), view_->ruleIdText()},
+                         {ADOQ_Exec, ADOQ_EstimationOther, view_->sheetChoice().RuleId,
+                          view_->sheetChoice().RuleIdText},
                          gradingIdsOf(loginContext()), GradeBands, SheetNotReady, *view_);
 }
 
@@ -264,7 +265,7 @@ AssessmentClass TDM_ZOL_3::SheetAssessmentClass() const {
 
 AssessmentClass TDM_ZOL_3::assessmentClassOf(const GradingIds& ids) const {
     if (!view_) return AssessmentClass::Other;
-    const db::Value kind = view_->assessmentKey();
+    const db::Value& kind = view_->sheetChoice().assessment;
     if (db::isNull(kind)) return AssessmentClass::Other;
     return data::assessmentClassOf(db::toInteger(kind), ids);
 }
