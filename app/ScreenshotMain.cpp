@@ -77,7 +77,7 @@ class FirstGradedSheet {
     bool semesters() {
         return anyEntry(
             form_.DBLookupComboBox10, [&] { form_.DBLookupComboBox10Click(); },
-            [&] { return form_.SemesterKind == QLatin1String("0") && disciplines(); });
+            [&] { return form_.Choice.SemesterKind == "0" && disciplines(); });
     }
     bool disciplines() {
         return anyEntry(

@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "data/MarkFields.h"
 #include "db/Dataset.h"
 #include "db/Error.h"
 #include "formula/Routines.h"
@@ -10,10 +11,6 @@
 namespace data {
 
 namespace {
-
-// The formula variables, in the order they are bound.
-constexpr const char* kMarkNames[14] = {"m1", "m2", "m3",  "m4",  "m5",  "m6",  "m7",
-                                        "m8", "m9", "m10", "m11", "m12", "dop", "dop2"};
 
 bool sameAsciiNoCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -108,7 +105,7 @@ db::Field& ComputedFields::FieldRef::get(db::Dataset& ds) {
 }
 
 ComputedFields::ComputedFields() {
-    for (int i = 0; i < 14; ++i) marks_[i] = FieldRef(kMarkNames[i]);
+    for (int i = 0; i < kControlPointCount; ++i) marks_[i] = FieldRef(kMarkFields[i]);
     for (int i = 0; i < 10; ++i) calc_[i] = FieldRef("calc" + std::to_string(i + 1));
 }
 
@@ -132,8 +129,8 @@ void ComputedFields::calculate(db::Dataset& sheet, const ComputedFieldsContext& 
     const bool computeTotal = stored != ids.GradeNotAdmittedId;
     formula::TParser& parser = ctx.parser;
     if (computeTotal)
-        for (int i = 0; i < 14; ++i)
-            parser.SetVariable(kMarkNames[i],
+        for (int i = 0; i < kControlPointCount; ++i)
+            parser.SetVariable(kMarkFields[i],
                                formula::roundHalfEven(marks_[i].get(sheet).asDouble()));
 
     db::Dataset& rules = ctx.estConfig;

@@ -7,6 +7,7 @@
 #include "data/AssessmentClass.h"
 #include "data/GradeBands.h"
 #include "data/GradingIds.h"
+#include "data/MarkFields.h"
 
 namespace db {
 class Dataset;
@@ -76,7 +77,7 @@ class ComputedFields {
 
     db::Field& markField(db::Dataset& sheet, const std::string& name);
 
-    FieldRef marks_[14];
+    FieldRef marks_[kControlPointCount];  // by control point, as kMarkFields
     FieldRef calc_[10];
     FieldRef ball1_{"ball1"}, ballName_{"ball_name"}, estimation_{"id_estimation"},
         sessiya_{"sessiya"};

@@ -125,6 +125,18 @@ void LoadGradeBands(std::int64_t specialityId, const GradeBandsSources& src, con
         view.showError(kNoBandsMessage, "Error");
         return;
     }
+    // A grade without a row keeps its empty band rather than the bounds of whichever
+    // row the cursor stood on, so a missing row never lends another grade's range. The
+    // rows are read whole before anything else runs: ADOQ_Exec is the module's general
+    // command, and showing or hiding a column of the window below may lead to other
+    // statements on it.
+    GradeBands found;
+    for (int i = 0; i < kBandCount; ++i) {
+        const Band b = static_cast<Band>(i);
+        if (!exec.locate("id_estimation", db::Value(gradeIdOf(b, ids)))) continue;
+        found[b].lower = exec.field("beg_bal").asDouble();
+        found[b].upper = exec.field("end_bal").asDouble();
+    }
     sheetNotReady = false;
 
     db::Dataset& other = src.ADOQ_EstimationOther;
@@ -132,15 +144,7 @@ void LoadGradeBands(std::int64_t specialityId, const GradeBandsSources& src, con
     other.param("id_ebe_var").setValue(db::Value(src.RuleId));
     other.open();
     view.setOtherGradesColumnVisible(!other.isEmpty());
-
-    // A grade without a row keeps its empty band rather than the bounds of whichever
-    // row the cursor stood on, so a missing row never lends another grade's range.
-    for (int i = 0; i < kBandCount; ++i) {
-        const Band b = static_cast<Band>(i);
-        if (!exec.locate("id_estimation", db::Value(gradeIdOf(b, ids)))) continue;
-        bands[b].lower = exec.field("beg_bal").asDouble();
-        bands[b].upper = exec.field("end_bal").asDouble();
-    }
+    bands = found;
 }
 
 }  // namespace data

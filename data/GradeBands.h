@@ -26,6 +26,8 @@ enum class Band {
     Absent
 };
 inline constexpr int kBandCount = 9;
+// GradeBands holds one entry per band, indexed by the band.
+static_assert(static_cast<int>(Band::Absent) + 1 == kBandCount);
 
 // The range of totals that earns a grade: the lower bound belongs to it, the upper one
 // does not, so equal bounds are earned by no total.

@@ -1,33 +1,14 @@
 #include "data/LoginContext.h"
 
-#include <QCoreApplication>
-#include <QPalette>
-#include <QProgressBar>
-#include <algorithm>
 #include <array>
 #include <utility>
 
+#include "data/SignInProgress.h"
 #include "data/TDM_ZOL_3.h"
 
 namespace data {
 
 namespace {
-
-void advance(QProgressBar& bar) {
-    // A bar never moved reads one below its minimum.
-    bar.setValue(std::max(bar.value(), bar.minimum()) + 1);
-    QCoreApplication::processEvents();
-}
-
-void paintRed(QProgressBar& bar) {
-    // The style sheet paints the chunk whatever the style; the palette says the same to
-    // anything that asks (the style sheet must come first, it resets the palette).
-    bar.setStyleSheet(QStringLiteral("QProgressBar::chunk { background-color: rgb(255, 0, 0); }"));
-    QPalette palette = bar.palette();
-    palette.setColor(QPalette::Highlight, QColor(255, 0, 0));
-    bar.setPalette(palette);
-    QCoreApplication::processEvents();
-}
 
 // The id of the row whose name column equals the name, case ignored but otherwise exact;
 // a name the table lacks leaves the id as it was (0 before the first sign-in).
@@ -45,7 +26,7 @@ LoginContext& loginContext() {
     return context;
 }
 
-void LoadLoginContext(TDM_ZOL_3& dm, QProgressBar& progressBar) {
+void LoadLoginContext(TDM_ZOL_3& dm, SignInProgress& progress) {
     LoginContext& c = loginContext();
 
     dm.ADOQ_Exec.setSql("select GETDATE()");
@@ -70,27 +51,27 @@ void LoadLoginContext(TDM_ZOL_3& dm, QProgressBar& progressBar) {
     }
     vuz.close();
 
-    progressBar.setVisible(true);
+    progress.show();
     dm.ADO_ZOL.open();
-    advance(progressBar);
-    advance(progressBar);
+    progress.advance();
+    progress.advance();
     dm.ADOQ_estimation.open();
-    advance(progressBar);
+    progress.advance();
     dm.ADOTSemestr.open();
-    advance(progressBar);
-    advance(progressBar);
+    progress.advance();
+    progress.advance();
     dm.ADOT_f_est.open();
-    advance(progressBar);
+    progress.advance();
     dm.ADOQ_Examination.open();
-    advance(progressBar);
+    progress.advance();
     dm.ADOQ_Year.setSql(
         "SELECT     id_a_year, p32 FROM         qor.dbo.a_year WHERE     (u_god > "
         "DATEPART(YEAR, GETDATE()) - 6) AND (u_god < DATEPART(YEAR, GETDATE()) + 4) ");
     dm.ADOQ_Year.open();
-    advance(progressBar);
-    paintRed(progressBar);
+    progress.advance();
+    progress.turnRed();
     dm.ADOQuery1.open();
-    advance(progressBar);
+    progress.advance();
 
     // Once read, the two helper queries go; a repeated sign-in after a failure further
     // on finds their ids already filled.

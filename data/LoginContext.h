@@ -5,10 +5,9 @@
 
 #include "db/Values.h"
 
-class QProgressBar;
-
 namespace data {
 
+class SignInProgress;
 class TDM_ZOL_3;
 
 // What a successful sign-in stores for the rest of the run: who signed in, which
@@ -47,9 +46,9 @@ struct LoginContext {
 LoginContext& loginContext();
 
 // Fills the login context once the working connection is open (LoginId and LoginName
-// already set) and opens the lookup datasets, advancing the sign-in window's progress
-// bar (range 0 to 14) as it goes. Server errors reach the caller unchanged; the bar
-// keeps its position, so a second attempt goes on from there.
-void LoadLoginContext(TDM_ZOL_3& dm, QProgressBar& progressBar);
+// already set) and opens the lookup datasets, telling the sign-in window's progress (14
+// steps) as it goes: shown, 8 steps, red, 1 step more. Server errors reach the caller
+// unchanged; the progress keeps its place, so a second attempt goes on from there.
+void LoadLoginContext(TDM_ZOL_3& dm, SignInProgress& progress);
 
 }  // namespace data

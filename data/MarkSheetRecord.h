@@ -19,8 +19,6 @@ struct MarkSheetField {
     const char* lookupKeyField = nullptr;
     const char* lookupResultField = nullptr;
     bool readOnly = false;
-    const char* displayFormat = nullptr;
-    bool centred = false;
 };
 
 // The 61 fields of one row of ADO_SP_Sort, in the record's fixed order.

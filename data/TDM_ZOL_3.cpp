@@ -1,6 +1,7 @@
 #include "data/TDM_ZOL_3.h"
 
 #include "data/LoginContext.h"
+#include "data/MarkFields.h"
 #include "data/MarkSheetRecord.h"
 #include "db/Error.h"
 #include "db/Values.h"
@@ -11,18 +12,17 @@ namespace {
 using db::ParamDirection;
 using db::Type;
 
-// Module numbers of a rule's rows, m1..m12 as 1..12, dop as 13, dop2 as 14.
+// The rule's rows that name a mark field, with the control point's number (m1..m12 as
+// 1..12, dop as 13, dop2 as 14).
 std::string estConfig3Text() {
     std::string text =
         "SELECT * FROM\n"
-        "(SELECT [id_ebe_var],[name_pole],\n"
-        "(case when pole_mark_mag = 'm1' then 1\n";
-    for (int i = 2; i <= 12; ++i) {
-        text += "     when pole_mark_mag = 'm" + std::to_string(i) + "' then " + std::to_string(i) +
-                "\n";
+        "(SELECT [id_ebe_var],[name_pole],\n";
+    for (int i = 1; i <= kControlPointCount; ++i) {
+        text += i == 1 ? "(case when" : "     when";
+        text += std::string(" pole_mark_mag = '") + markFieldOf(i) + "' then " + std::to_string(i);
+        text += i == kControlPointCount ? " END) as id_modul_x\n" : "\n";
     }
-    text += "     when pole_mark_mag = 'dop' then 13\n";
-    text += "     when pole_mark_mag = 'dop2' then 14 END) as id_modul_x\n";
     text += "FROM [QOR].[dbo].[est_config] \n";
     text += "WHERE [pole_mark_mag]<>'' AND [id_ebe_var]= :id_ebe_var ) as t\n";
     text += "WHERE id_modul_x IS NOT NULL";
@@ -31,13 +31,38 @@ std::string estConfig3Text() {
 }  // namespace
 
 TDM_ZOL_3::TDM_ZOL_3() {
+    installMarkSheetHandlers();
     createDatasets();
     declareMarkSheet();
 }
 
 TDM_ZOL_3::~TDM_ZOL_3() {
-    ADO_SP_Sort.afterClose = nullptr;
+    // Closing the connection closes the sheet; the window its handlers reach may be gone.
+    removeMarkSheetHandlers();
     ADO_ZOL.close();
+}
+
+std::span<const TDM_ZOL_3::MarkSheetStep> TDM_ZOL_3::markSheetSteps() {
+    using D = db::Dataset;
+    static constexpr MarkSheetStep steps[] = {
+        {&D::afterEdit, &TDM_ZOL_3::ADO_SP_SortAfterEdit},
+        {&D::afterInsert, &TDM_ZOL_3::ADO_SP_SortAfterInsert},
+        {&D::afterCancel, &TDM_ZOL_3::ADO_SP_SortAfterCancel},
+        {&D::afterPost, &TDM_ZOL_3::ADO_SP_SortAfterPost},
+        {&D::afterClose, &TDM_ZOL_3::ADO_SP_SortAfterClose},
+        {&D::beforeInsert, &TDM_ZOL_3::ADO_SP_SortBeforeInsert},
+        {&D::onCalcFields, &TDM_ZOL_3::ADO_SP_SortCalcFields},
+    };
+    return steps;
+}
+
+void TDM_ZOL_3::installMarkSheetHandlers() {
+    for (const MarkSheetStep& s : markSheetSteps())
+        ADO_SP_Sort.*s.event = MarkSheetHandler{this, s.step};
+}
+
+void TDM_ZOL_3::removeMarkSheetHandlers() {
+    for (const MarkSheetStep& s : markSheetSteps()) ADO_SP_Sort.*s.event = nullptr;
 }
 
 void TDM_ZOL_3::createDatasets() {
@@ -172,14 +197,6 @@ void TDM_ZOL_3::declareMarkSheet() {
                 break;
         }
     }
-
-    sp.afterEdit = [this](db::Dataset& d) { ADO_SP_SortAfterEdit(d); };
-    sp.afterInsert = [this](db::Dataset& d) { ADO_SP_SortAfterInsert(d); };
-    sp.afterCancel = [this](db::Dataset& d) { ADO_SP_SortAfterCancel(d); };
-    sp.afterPost = [this](db::Dataset& d) { ADO_SP_SortAfterPost(d); };
-    sp.afterClose = [this](db::Dataset& d) { ADO_SP_SortAfterClose(d); };
-    sp.beforeInsert = [this](db::Dataset& d) { ADO_SP_SortBeforeInsert(d); };
-    sp.onCalcFields = [this](db::Dataset& d) { ADO_SP_SortCalcFields(d); };
 }
 
 db::Dataset* TDM_ZOL_3::dataset(const std::string& name) const {
@@ -237,7 +254,8 @@ void TDM_ZOL_3::LoadGradeBands(std::int64_t specialityId) {
     // Without the main window there is no rule to read and nowhere to show the message.
     if (!view_) throw db::Error("Не выбрана ведомость.");
     data::LoadGradeBands(specialityId,
-                         {ADOQ_Exec, ADOQ_EstimationOther, view_->ruleId(), view_->ruleIdText()},
+                         {ADOQ_Exec, ADOQ_EstimationOther, view_->sheetChoice().RuleId,
+                          view_->sheetChoice().RuleIdText},
                          gradingIdsOf(loginContext()), GradeBands, SheetNotReady, *view_);
 }
 
@@ -247,7 +265,7 @@ AssessmentClass TDM_ZOL_3::SheetAssessmentClass() const {
 
 AssessmentClass TDM_ZOL_3::assessmentClassOf(const GradingIds& ids) const {
     if (!view_) return AssessmentClass::Other;
-    const db::Value kind = view_->assessmentKey();
+    const db::Value& kind = view_->sheetChoice().assessment;
     if (db::isNull(kind)) return AssessmentClass::Other;
     return data::assessmentClassOf(db::toInteger(kind), ids);
 }

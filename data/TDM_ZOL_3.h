@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -91,6 +92,24 @@ class TDM_ZOL_3 {
     // The assessment class of the chosen form of assessment (Other when none).
     AssessmentClass SheetAssessmentClass() const;
 
+    // The module's handler of one event of ADO_SP_Sort, as the event holds it. A
+    // component that takes the event over (the change history, the grid component) keeps
+    // what it found there and puts it back when it lets go; a test can then tell that it
+    // gave back exactly the module's step.
+    using MarkSheetStepFn = void (TDM_ZOL_3::*)(db::Dataset&);
+    struct MarkSheetHandler {
+        TDM_ZOL_3* module;
+        MarkSheetStepFn step;
+        void operator()(db::Dataset& d) const { (module->*step)(d); }
+    };
+    // Which event of ADO_SP_Sort runs which step of the module.
+    struct MarkSheetStep {
+        db::Dataset::Event db::Dataset::*event;
+        MarkSheetStepFn step;
+    };
+    // Every step the module installs on ADO_SP_Sort, in the order it installs them.
+    static std::span<const MarkSheetStep> markSheetSteps();
+
     // Editing-state handlers of ADO_SP_Sort.
     void ADO_SP_SortAfterEdit(db::Dataset&);
     void ADO_SP_SortAfterInsert(db::Dataset&);
@@ -106,6 +125,11 @@ class TDM_ZOL_3 {
   private:
     void createDatasets();
     void declareMarkSheet();
+    // The one place the module's handlers are put on ADO_SP_Sort (at construction,
+    // before anything else can reach the dataset) and taken off again (at destruction,
+    // when what they reach may be gone).
+    void installMarkSheetHandlers();
+    void removeMarkSheetHandlers();
     void setEditing(bool editing);
     AssessmentClass assessmentClassOf(const GradingIds& ids) const;
 

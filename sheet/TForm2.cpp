@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/TDM_ZOL_3.h"
+#include "sheet/SheetStatements.h"
 #include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
 #include "ui/Application.h"
@@ -40,7 +41,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
         ComputerName = QSysInfo::machineHostName().left(100);
         db::Dataset& exec = dm_.ADOQ_Exec;
         exec.close();
-        exec.setSql("Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23");
+        exec.setSql(statements::kAdmissionStrict);
         exec.open();
         if (!exec.isEmpty() && !exec.field("id_field").isNull())
             AdmissionStrict = static_cast<int>(exec.field("id_field").asInteger());
@@ -69,10 +70,6 @@ void TForm2::setSelectionListsEnabled(bool on) {
     }
 }
 
-db::Value TForm2::assessmentKey() const {
-    return DBLookupListBox2->keyValue();
-}
-
 bool TForm2::markGridHasDataset() const {
     const ui::DataSource* source = KXDBGridEh1->dataSource();
     return source && source->dataset();
@@ -95,6 +92,7 @@ void TForm2::setOtherGradesColumnVisible(bool visible) {
 void TForm2::clearAndDisableSheetForm() {
     DBLookupComboBox3->clearKey();
     DBLookupComboBox3->setEnabled(false);
+    Choice.sheetForm = {};
 }
 
 }  // namespace sheet

@@ -8,6 +8,7 @@
 
 #include "data/EditingControls.h"
 #include "data/MarkSheetView.h"
+#include "data/SheetChoice.h"
 #include "db/Values.h"
 #include "structure/StructureEditorHost.h"
 
@@ -41,7 +42,7 @@ namespace sheet {
 // semester, discipline, form of assessment, group or stream, department, sheet form).
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
-// rows).
+// rows); the statements it sends are built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -59,14 +60,12 @@ class TForm2 : public QMainWindow,
     void setSaveButtonEnabled(bool on) override;
     void setSelectionListsEnabled(bool on) override;
 
-    std::int64_t ruleId() const override { return RuleId; }
-    std::string ruleIdText() const override { return RuleIdText.toStdString(); }
-    db::Value assessmentKey() const override;
+    const data::SheetChoice& sheetChoice() const override { return Choice; }
     bool markGridHasDataset() const override;
     void showError(const std::string& text, const std::string& caption) override;
     void setOtherGradesColumnVisible(bool visible) override;
 
-    bool editorOpenedForMissingRule() const override { return EditorOpenedForMissingRule; }
+    bool editorOpenedForMissingRule() const override { return Choice.EditorOpenedForMissingRule; }
     void clearAndDisableSheetForm() override;
     void rerunGroupStep() override { DBLookupComboBox9Click(); }
 
@@ -114,15 +113,9 @@ class TForm2 : public QMainWindow,
     ui::DataSource* DS_f_est2;
     ui::DataSource* DS_SP_Sort;
 
-    // What the cascade has found out about the chosen sheet; the loading and the
-    // structure editor read it.
-    QString SemesterKind;  // "0": the semester entry lists groups, "1": streams
-    int IsStream = 0;
-    QString RuleIdText;  // empty when no rule is known
-    int RuleId = -1;
-    bool EditorOpenedForMissingRule = false;
-    // The sheet form loaded: the chosen entry's id, 1 for the entry with key -1.
-    int SheetFormId = 1;
+    // The teacher's choice of the sheet, built by the cascade as the lists are chosen;
+    // the loading, the data module and the structure editor read it.
+    data::SheetChoice Choice;
     int GradeColumnIndex = -1;  // the "Оценка" column
     int AdmissionStrict = 0;    // id_field of the defaults row 23, read at creation
     QString ComputerName;       // the workstation's name, for the change log
@@ -156,12 +149,13 @@ class TForm2 : public QMainWindow,
     // Shared first moves of steps 1 to 3: no sheet, no filter, no department list.
     void closeSheet();
     void hideDepartments();
+    void clearAndDisableGroups();
     void rebuildGradeMenu(const db::Value& assessment);
     // The stream's rule, or the department choice when several departments teach it;
     // false when the teacher has to pick a department first.
-    bool findStreamRule(const std::string& stream, const std::string& teacher);
+    bool findStreamRule();
     void takeRule(const db::Value& rule, bool showIt);
-    void openSheetForms(const db::Value& chosen, bool stream);
+    void openSheetForms(bool stream);
 
     data::TDM_ZOL_3& dm_;
     QPointer<signin::TForm4> loadingNotice_;

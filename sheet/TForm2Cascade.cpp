@@ -12,6 +12,8 @@
 
 #include "data/LoginContext.h"
 #include "data/TDM_ZOL_3.h"
+#include "sheet/CurrentRow.h"
+#include "sheet/SheetStatements.h"
 #include "sheet/TForm2.h"
 #include "structure/TForm_7.h"
 #include "ui/ControlDialogs.h"
@@ -23,29 +25,7 @@ namespace sheet {
 
 namespace {
 
-std::string text(const db::Value& v) {
-    return db::toText(v);
-}
-
-std::string decimal(std::int64_t n) {
-    return std::to_string(n);
-}
-
-void requery(db::Dataset& d, const std::string& sql) {
-    d.close();
-    d.setSql(sql);
-    d.open();
-}
-
-// A field of the current row; NULL on an empty dataset.
-db::Value current(const db::Dataset& d, const char* field) {
-    if (!d.active() || d.isEmpty()) return {};
-    return d.field(field).value();
-}
-
-std::string currentText(const db::Dataset& d, const char* field) {
-    return text(current(d, field));
-}
+using statements::text;
 
 // A key compared as a number: false for NULL or for a text that is no number.
 bool equalsNumber(const db::Value& v, std::int64_t n) {
@@ -97,32 +77,34 @@ void TForm2::closeSheet() {
     ComboBox1->setEnabled(false);
 }
 
+void TForm2::clearAndDisableGroups() {
+    clearAndDisable(DBLookupComboBox9);
+    Choice.group = {};
+}
+
 void TForm2::hideDepartments() {
     Label5->hide();
     DBLookupComboBox2->hide();
+    Choice.departmentOffered = false;
 }
 
 // Step 1: the academic year.
 void TForm2::DBLookupComboBox1Click() {
     closeSheet();
     hideDepartments();
-    const db::Value year = DBLookupComboBox1->keyValue();
-    if (db::isNull(year)) return;
+    Choice.year = DBLookupComboBox1->keyValue();
+    if (db::isNull(Choice.year)) return;
     KXDBGridEh1->setDataSource(nullptr);
 
-    const data::LoginContext& login = data::loginContext();
-    requery(dm_.ADOQ_g_sem,
-            "Select  * , ([id_sem]*10+[isSelect]) as id_sem_Temp from "
-            "qor.[dbo].[f_QOR28_sem] where id_a_year=" +
-                text(year) + " AND id_login=" + decimal(login.LoginId) + " order by ws_sort");
+    requery(dm_.ADOQ_g_sem, statements::semesterList(Choice.year, data::loginContext().LoginId));
     DBLookupComboBox10->setKeyField(QStringLiteral("id_sem_Temp"));
     DBLookupComboBox10->clearKey();
     DBLookupComboBox10->setEnabled(dm_.ADOQ_g_sem.recordCount() > 0);
 
-    clearAndDisable(DBLookupComboBox9);
+    clearAndDisableGroups();
     clearAndDisable(DBLookupComboBox11);
     dm_.ADOQ_Vremennyi.close();
-    clearAndDisable(DBLookupComboBox3);
+    clearAndDisableSheetForm();
 }
 
 void TForm2::DBLookupComboBox10DropDown() {
@@ -137,26 +119,19 @@ void TForm2::DBLookupComboBox10Click() {
 
     db::Dataset& sem = dm_.ADOQ_g_sem;
     const std::int64_t semTemp = sem.field("id_sem_Temp").asInteger();
-    SemesterKind = QString::fromStdString(sem.field("isSelect").asString());
+    Choice.SemesterKind = sem.field("isSelect").asString();
     sem.locate("id_sem_Temp", semTemp);
-    if (SemesterKind == QLatin1String("0")) Label10->setText(QStringLiteral("Группа:"));
-    if (SemesterKind == QLatin1String("1")) Label10->setText(QStringLiteral("Поток:"));
+    Choice.semester = sem.field("id_sem").value();
+    if (Choice.SemesterKind == "0") Label10->setText(QStringLiteral("Группа:"));
+    if (Choice.SemesterKind == "1") Label10->setText(QStringLiteral("Поток:"));
 
     KXDBGridEh1->setDataSource(nullptr);
-    const data::LoginContext& login = data::loginContext();
-    requery(dm_.ADOQ_Discipline,
-            std::string("SELECT p34 +") + "' {'" + "+ CAST(d.kredit as varchar) +" + "'}'" +
-                "as p34 ,d.id_discipline,d.id_discipline*10+d.kredit as id, kredit  " +
-                " FROM [qor].[dbo].[f_QOR28_disc] d " + " inner join [qor].[dbo].[discipline] dd " +
-                " on d.id_discipline=dd.id_discipline " + " where id_login = " +
-                decimal(login.LoginId) + " and id_a_year =" + text(DBLookupComboBox1->keyValue()) +
-                " and id_sem =" + sem.field("id_sem").asString() +
-                " and isSelect =" + SemesterKind.toStdString());
+    requery(dm_.ADOQ_Discipline, statements::disciplineList(Choice, data::loginContext().LoginId));
     DBLookupComboBox11->clearKey();
     DBLookupComboBox11->setEnabled(dm_.ADOQ_Discipline.recordCount() > 0);
 
-    clearAndDisable(DBLookupComboBox9);
-    clearAndDisable(DBLookupComboBox3);
+    clearAndDisableGroups();
+    clearAndDisableSheetForm();
     dm_.ADOQ_Vremennyi.close();
 }
 
@@ -168,27 +143,21 @@ void TForm2::DBLookupComboBox11Click() {
     if (DBLookupComboBox10->text().isEmpty() || DBLookupComboBox11->text().isEmpty()) return;
 
     KXDBGridEh1->setDataSource(nullptr);
-    const data::LoginContext& login = data::loginContext();
-    const db::Dataset& disc = dm_.ADOQ_Discipline;
-    requery(dm_.ADOQ_Vremennyi,
-            "SELECT p30,e.id_examination, e.kredit FROM [qor].[dbo].[f_QOR28_exam] e inner "
-            "join qor.dbo.examination ee on e.id_examination=ee.id_examination where  "
-            "id_login=" +
-                decimal(login.LoginId) + " and  id_a_year=" + text(DBLookupComboBox1->keyValue()) +
-                " and  id_sem=" + currentText(dm_.ADOQ_g_sem, "id_sem") +
-                " and isSelect=" + SemesterKind.toStdString() + " and id_discipline=" +
-                currentText(disc, "id_discipline") + " and kredit=" + currentText(disc, "kredit"));
+    Choice.discipline = currentValue(dm_.ADOQ_Discipline, "id_discipline");
+    Choice.credits = currentValue(dm_.ADOQ_Discipline, "kredit");
+    requery(dm_.ADOQ_Vremennyi, statements::assessmentList(Choice, data::loginContext().LoginId));
     if (dm_.ADOQ_Vremennyi.recordCount() > 0) {
         dm_.ADOQ_Vremennyi.first();
-        DBLookupListBox2->setKeyValue(current(dm_.ADOQ_Vremennyi, "id_examination"));
+        DBLookupListBox2->setKeyValue(currentValue(dm_.ADOQ_Vremennyi, "id_examination"));
         DBLookupListBox2Click();
     } else {
         // Nothing to assess: the groups of the previous discipline must not stay on offer.
         DBLookupListBox2->clearKey();
-        clearAndDisable(DBLookupComboBox9);
+        Choice.assessment = Choice.assessmentCredits = Choice.assessmentExamination = {};
+        clearAndDisableGroups();
         dm_.ADOQ_group.close();
     }
-    clearAndDisable(DBLookupComboBox3);
+    clearAndDisableSheetForm();
 }
 
 void TForm2::rebuildGradeMenu(const db::Value& assessment) {
@@ -203,7 +172,7 @@ void TForm2::rebuildGradeMenu(const db::Value& assessment) {
     bool graded = false;
     for (std::int32_t kind : {c.KindExamId, c.KindTotalId, c.KindCourseProjectId,
                               c.KindGradedCreditId, c.KindCourseWorkId})
-        graded = graded || k == decimal(kind);
+        graded = graded || k == std::to_string(kind);
     if (graded) {
         grades = {{QStringLiteral("н/у"), c.GradeFailId},
                   {QStringLiteral("удов"), c.GradeSatisfactoryId},
@@ -225,140 +194,111 @@ void TForm2::DBLookupListBox2Click() {
     hideDepartments();
     // A sheet of the previous assessment must not stay open under a new choice.
     closeSheet();
-    const db::Value assessment = DBLookupListBox2->keyValue();
+    Choice.assessment = DBLookupListBox2->keyValue();
+    Choice.assessmentCredits = currentValue(dm_.ADOQ_Vremennyi, "kredit");
+    Choice.assessmentExamination = currentValue(dm_.ADOQ_Vremennyi, "id_examination");
     if (!DBLookupComboBox10->text().isEmpty() && !DBLookupComboBox11->text().isEmpty())
-        rebuildGradeMenu(assessment);
+        rebuildGradeMenu(Choice.assessment);
 
-    clearAndDisable(DBLookupComboBox9);
-    clearAndDisable(DBLookupComboBox3);
+    clearAndDisableGroups();
+    clearAndDisableSheetForm();
     dm_.ADOQ_group.close();
-    if (db::isNull(assessment)) return;
-    const data::LoginContext& login = data::loginContext();
-    const db::Dataset& disc = dm_.ADOQ_Discipline;
-    dm_.ADOQ_group.setSql(
-        " SELECT distinct id_gr_potok,gr_potok,isSelect,id_teacher FROM "
-        "[QOR].[dbo].[f_QOR28_gr_potok] f  WHERE f.id_login =" +
-        decimal(login.LoginId) + " AND f.id_a_year =" + text(DBLookupComboBox1->keyValue()) +
-        " AND f.id_sem =" + currentText(dm_.ADOQ_g_sem, "id_sem") + " AND f.id_discipline =" +
-        currentText(disc, "id_discipline") + " AND f.id_examination = " + text(assessment) +
-        " AND f.isSelect=" + SemesterKind.toStdString() +
-        " AND f.kredit =" + currentText(disc, "kredit"));
+    if (db::isNull(Choice.assessment)) return;
+    dm_.ADOQ_group.setSql(statements::groupList(Choice, data::loginContext().LoginId));
     dm_.ADOQ_group.open();
     DBLookupComboBox9->clearKey();
+    Choice.group = {};
     DBLookupComboBox9->setEnabled(dm_.ADOQ_group.recordCount() > 0);
 }
 
 void TForm2::takeRule(const db::Value& rule, bool showIt) {
-    RuleIdText = db::isNull(rule) ? QString() : QString::fromStdString(text(rule));
-    RuleId = db::isNull(rule) ? 0 : static_cast<int>(db::toInteger(rule));
-    if (showIt) Label3->setText(RuleIdText);
+    Choice.RuleIdText = db::isNull(rule) ? std::string() : text(rule);
+    Choice.RuleId = db::isNull(rule) ? 0 : db::toInteger(rule);
+    if (showIt) Label3->setText(QString::fromStdString(Choice.RuleIdText));
 }
 
 // Step 5: the group, the stream, or the department of a stream.
 void TForm2::DBLookupComboBox9Click() {
     DBLookupComboBox3->setEnabled(true);
     DBLookupComboBox3->clearKey();
-    RuleIdText.clear();
-    RuleId = -1;
+    Choice.sheetForm = {};
+    Choice.RuleIdText.clear();
+    Choice.RuleId = -1;
     closeSheet();
-    const db::Value chosen = DBLookupComboBox9->keyValue();
-    if (db::isNull(chosen)) return;
+    Choice.group = DBLookupComboBox9->keyValue();
+    if (db::isNull(Choice.group)) return;
 
     KXDBGridEh1->setDataSource(nullptr);
-    const bool stream = currentText(dm_.ADOQ_group, "isSelect") == "1";
-    const std::string key = text(chosen);
-    const std::string teacher = currentText(dm_.ADOQ_group, "id_teacher");
+    Choice.groupKind = currentValue(dm_.ADOQ_group, "isSelect");
+    Choice.teacher = currentValue(dm_.ADOQ_group, "id_teacher");
+    Choice.department = DBLookupComboBox2->keyValue();
+    Choice.faculty = Choice.speciality = Choice.formOfEducation = {};
+    const bool stream = Choice.groupKindText() == "1";
     db::Dataset& exec = dm_.ADOQ_Exec;
     if (!stream) {
-        IsStream = 0;
-        requery(exec,
-                " Select * from qor.dbo.rrnk  INNER JOIN dbo.educ_sh ON dbo.RRNK.id_educ_sh = "
-                "dbo.educ_sh.id_educ_sh  WHERE id_group=" +
-                    key + " AND dbo.rrnk.id_teacher=" + teacher +
-                    " AND dbo.educ_sh.id_discipline = " +
-                    currentText(dm_.ADOQ_Discipline, "id_discipline") +
-                    " AND dbo.educ_sh.id_semester=" + currentText(dm_.ADOQ_g_sem, "id_sem") +
-                    " AND dbo.educ_sh.id_examination=" + text(DBLookupListBox2->keyValue()));
-        const db::Value planned = current(exec, "id_ebe_var");
+        Choice.IsStream = 0;
+        requery(exec, statements::groupPlanRule(Choice));
+        const db::Value planned = currentValue(exec, "id_ebe_var");
         if (!db::isNull(planned)) {
             takeRule(planned, true);
         } else {
             // No rule in the teaching plan: the group's own rule applies.
-            requery(exec, " select * from qor.dbo.g_s  where id_group=" + key);
-            takeRule(current(exec, "id_ebe_var"), false);
+            requery(exec, statements::groupOwnRule(Choice));
+            takeRule(currentValue(exec, "id_ebe_var"), false);
         }
     } else {
-        IsStream = 1;
-        if (!findStreamRule(key, teacher)) return;
+        Choice.IsStream = 1;
+        if (!findStreamRule()) return;
     }
 
     if (!stream) {
-        requery(dm_.ADOQ_g_s, "Select * from g_s where id_group=" + key);
-        requery(dm_.ADOQ_Group_F_educ, "Select * From [QOR].[dbo].[group] Where id_group = " + key);
+        requery(dm_.ADOQ_g_s, statements::groupSpecialityRow(Choice));
+        Choice.faculty = currentValue(dm_.ADOQ_g_s, "id_faculty");
+        Choice.speciality = currentValue(dm_.ADOQ_g_s, "id_speciality");
+        requery(dm_.ADOQ_Group_F_educ, statements::groupRow(Choice));
+        Choice.formOfEducation = currentValue(dm_.ADOQ_Group_F_educ, "id_f_educ");
     }
-    openSheetForms(chosen, stream);
+    openSheetForms(stream);
     ComboBox1->setEnabled(true);
     SpeedButton2->setEnabled(false);
 }
 
-bool TForm2::findStreamRule(const std::string& stream, const std::string& teacher) {
+bool TForm2::findStreamRule() {
     db::Dataset& exec = dm_.ADOQ_Exec;
-    const std::string year = text(DBLookupComboBox1->keyValue());
-    const std::string sem = currentText(dm_.ADOQ_g_sem, "id_sem");
-    const std::string assessment = text(DBLookupListBox2->keyValue());
-    const std::string discipline = currentText(dm_.ADOQ_Discipline, "id_discipline");
-    const std::string kredit = currentText(dm_.ADOQ_Discipline, "kredit");
     exec.close();
     if (DBLookupComboBox2->hint() == severalDepartmentsHint()) {
         // The teacher has just picked a department.
-        exec.setSql(
-            " Select top 1 id_kafedra,id_a_year,id_ebe_var from qor.dbo.RRNKkrdt  WHERE "
-            "subgroup=" +
-            stream + " AND id_teacher=" + teacher + " AND id_a_year=" + year +
-            " AND id_w_s=" + sem + " AND id_kafedra=" + text(DBLookupComboBox2->keyValue()) +
-            " AND id_examination=" + assessment + " AND id_discipline=" + discipline +
-            " ORDER BY id_rrnkKrdt");
+        exec.setSql(statements::streamPlanRowOfDepartment(Choice));
     } else {
-        exec.setSql(" Select distinct id_kafedra FROM qor.dbo.RRNKkrdt  WHERE subgroup=" + stream +
-                    " AND id_teacher=" + teacher + " AND id_a_year=" + year + " AND id_w_s=" + sem +
-                    " AND id_examination=" + assessment + " AND id_discipline=" + discipline +
-                    " AND kredit=" + kredit);
+        exec.setSql(statements::streamDepartments(Choice));
     }
     exec.open();
     if (exec.recordCount() > 1) {
-        requery(dm_.ADOQ_Kafedra,
-                " Select distinct Kafedra.f1,kafedra.id_Kafedra from Kafedra  Inner Join "
-                "RRNKkrdt On Kafedra.id_kafedra=RRNKkrdt.id_kafedra Where Kafedra.id_kafedra "
-                "in(Select id_kafedra from qor.dbo.RRNKkrdt  WHERE subgroup=" +
-                    stream + " AND id_teacher=" + teacher + " AND id_a_year=" + year +
-                    " AND id_w_s=" + sem + ")");
+        requery(dm_.ADOQ_Kafedra, statements::departmentList(Choice));
         DBLookupComboBox2->setHint(severalDepartmentsHint());
         // No sheet form until the department is known: the list would still hold the
         // forms of the previous choice.
-        clearAndDisable(DBLookupComboBox3);
+        clearAndDisableSheetForm();
         dm_.ADOQ_f_est2.close();
         DBLookupComboBox2->clearKey();
+        Choice.department = {};
         DBLookupComboBox2->show();
         DBLookupComboBox2->setEnabled(true);
+        Choice.departmentOffered = true;
         Label5->show();
         DBLookupComboBox2->dropDownList();
         return false;
     }
 
-    requery(exec,
-            " SELECT id_kafedra,id_a_year,id_ebe_var,id_f_educ FROM qor.dbo.RRNKkrdt  WHERE "
-            "id_rrnkkrdt IN ( SELECT min(id_rrnkKrdt)  FROM qor.dbo.RRNKkrdt WHERE subgroup=" +
-                stream + " AND id_teacher=" + teacher + " AND id_a_year=" + year + " AND id_w_s=" +
-                sem + " AND id_examination=" + assessment + " AND id_discipline=" + discipline +
-                " AND kredit=" + kredit + " AND prov_reyt >= 0 )");
+    requery(exec, statements::streamRule(Choice));
+    const db::Value rule = currentValue(exec, "id_ebe_var");
     DBLookupComboBox2->setHint(oneDepartmentHint());
-    const db::Value rule = current(exec, "id_ebe_var");
     if (!db::isNull(rule)) {
         takeRule(rule, true);
     } else {
         // The stream has no grading rule yet: the teacher builds one.
-        RuleIdText.clear();
-        EditorOpenedForMissingRule = true;
+        Choice.RuleIdText.clear();
+        Choice.EditorOpenedForMissingRule = true;
         auto editor = std::make_unique<structure::TForm_7>(*this, this);
         editor->exec();
     }
@@ -366,28 +306,26 @@ bool TForm2::findStreamRule(const std::string& stream, const std::string& teache
 }
 
 // Step 5, last part: the sheet forms on offer for the choice.
-void TForm2::openSheetForms(const db::Value& chosen, bool stream) {
+void TForm2::openSheetForms(bool stream) {
     db::Dataset& forms = dm_.ADOQ_f_est2;
     forms.close();
-    const data::LoginContext& login = data::loginContext();
-    const db::Dataset& assessment = dm_.ADOQ_Vremennyi;
-    forms.param("@id_a_year").setValue(DBLookupComboBox1->keyValue());
-    forms.param("@id_semesterOrWs").setValue(currentText(dm_.ADOQ_g_sem, "id_sem"));
-    forms.param("@forPotok").setValue(current(dm_.ADOQ_group, "isSelect"));
-    forms.param("@id_discipline").setValue(current(dm_.ADOQ_Discipline, "id_discipline"));
-    forms.param("@subgroup").setValue(chosen);
+    forms.param("@id_a_year").setValue(Choice.year);
+    forms.param("@id_semesterOrWs").setValue(text(Choice.semester));
+    forms.param("@forPotok").setValue(Choice.groupKind);
+    forms.param("@id_discipline").setValue(Choice.discipline);
+    forms.param("@subgroup").setValue(Choice.group);
     if (!stream) {
-        forms.param("@id_faculty").setValue(current(dm_.ADOQ_g_s, "id_faculty"));
-        forms.param("@id_speciality").setValue(current(dm_.ADOQ_g_s, "id_speciality"));
+        forms.param("@id_faculty").setValue(Choice.faculty);
+        forms.param("@id_speciality").setValue(Choice.speciality);
         forms.param("@id_teacher").setValue(std::int64_t{-1});
     } else {
         forms.param("@id_faculty").setValue(std::int64_t{-1});
         forms.param("@id_speciality").setValue(std::int64_t{-1});
-        forms.param("@id_teacher").setValue(std::int64_t{login.TeacherId});
-        forms.param("@kredits").setValue(current(assessment, "kredit"));
-        forms.param("@id_examination").setValue(current(assessment, "id_examination"));
+        forms.param("@id_teacher").setValue(std::int64_t{data::loginContext().TeacherId});
+        forms.param("@kredits").setValue(Choice.assessmentCredits);
+        forms.param("@id_examination").setValue(Choice.assessmentExamination);
     }
-    forms.param("@id_ebe_var").setValue(std::int64_t{RuleId});
+    forms.param("@id_ebe_var").setValue(std::int64_t{Choice.RuleId});
     forms.open();
 }
 

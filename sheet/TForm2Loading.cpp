@@ -4,10 +4,14 @@
 #include <QComboBox>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "data/LoginContext.h"
+#include "data/MarkFields.h"
 #include "data/TDM_ZOL_3.h"
 #include "db/Error.h"
+#include "sheet/CurrentRow.h"
+#include "sheet/SheetStatements.h"
 #include "sheet/TForm2.h"
 #include "signin/TForm4.h"
 #include "ui/Application.h"
@@ -23,25 +27,7 @@ namespace {
 
 constexpr int kFixedColumns = 9;
 
-std::string text(const db::Value& v) {
-    return db::toText(v);
-}
-
-db::Value current(const db::Dataset& d, const char* field) {
-    if (!d.active() || d.isEmpty()) return {};
-    return d.field(field).value();
-}
-
-std::string currentText(const db::Dataset& d, const char* field) {
-    return text(current(d, field));
-}
-
-// The mark field of control point i: m1..m12, dop (13), dop2 (14).
-QString markField(int i) {
-    if (i == 13) return QStringLiteral("dop");
-    if (i == 14) return QStringLiteral("dop2");
-    return QStringLiteral("m%1").arg(i);
-}
+using statements::text;
 
 }  // namespace
 
@@ -49,9 +35,10 @@ QString markField(int i) {
 void TForm2::DBLookupComboBox3Click() {
     dm_.ADOQ_poseshal.close();
     dm_.ADOQ_poseshal.open();
-    const db::Value key = DBLookupComboBox3->keyValue();
-    if (db::isNull(key)) return;
-    SheetFormId = db::toInteger(key) == -1 ? 1 : static_cast<int>(db::toInteger(key));
+    Choice.sheetForm = DBLookupComboBox3->keyValue();
+    if (db::isNull(Choice.sheetForm)) return;
+    const std::int64_t key = db::toInteger(Choice.sheetForm);
+    Choice.SheetFormId = key == -1 ? 1 : static_cast<int>(key);
 
     ui::DataGrid* grid = KXDBGridEh1;
     grid->setAutoFitColumns(false);
@@ -59,8 +46,7 @@ void TForm2::DBLookupComboBox3Click() {
 
     db::Dataset& rows = dm_.ADOQ_est_config;
     rows.close();
-    rows.setSql("SELECT * FROM TF_GetEstConfig(" + RuleIdText.toStdString() + "," +
-                std::to_string(SheetFormId) + ")");
+    rows.setSql(statements::ruleRows(Choice));
     rows.open();
     rows.setSort("order_pole");
     int k = 0;
@@ -102,8 +88,9 @@ void TForm2::DBLookupComboBox3Click() {
 void TForm2::ComboBox1Change() {
     ui::DataGrid* grid = KXDBGridEh1;
     db::Dataset& sheet = dm_.ADO_SP_Sort;
-    const db::Value speciality = current(dm_.ADOQ_g_s, "id_speciality");
-    dm_.LoadGradeBands(IsStream == 0 && !db::isNull(speciality) ? db::toInteger(speciality) : 0);
+    const db::Value& speciality = Choice.speciality;
+    dm_.LoadGradeBands(Choice.IsStream == 0 && !db::isNull(speciality) ? db::toInteger(speciality)
+                                                                       : 0);
     grid->setEnabled(!dm_.SheetNotReady);
 
     if (!loadingNotice_) {
@@ -123,55 +110,35 @@ void TForm2::ComboBox1Change() {
         }
     } finish{this, sheet};
 
-    const data::LoginContext& login = data::loginContext();
-    const std::string year = text(DBLookupComboBox1->keyValue());
-    const std::string sem = currentText(dm_.ADOQ_g_sem, "id_sem");
-    const std::string discipline = currentText(dm_.ADOQ_Discipline, "id_discipline");
-    const std::string kredit = currentText(dm_.ADOQ_Discipline, "kredit");
-    const std::string assessment = text(DBLookupListBox2->keyValue());
-    const std::string chosen = text(DBLookupComboBox9->keyValue());
-    const std::string teacher = std::to_string(login.TeacherId);
-    const std::string form = std::to_string(SheetFormId);
-    const std::string isSelect = currentText(dm_.ADOQ_group, "isSelect");
-    static const char* const filters[] = {"(id_estimation <> 25)",
-                                          "(id_estimation in(8, 9, 10, 11, 16))", "1=1"};
-    const int filter = ComboBox1->currentIndex();
-    const std::string filterText = filter >= 0 && filter < 3 ? filters[filter] : "";
+    const std::int64_t teacherId = data::loginContext().TeacherId;
+    const std::string isSelect = Choice.groupKindText();
     auto asInt = [](const std::string& s) -> db::Value { return std::int64_t{std::stoll(s)}; };
 
     if (isSelect == "0" || isSelect == "1") {
         const bool stream = isSelect == "1";
+        const std::string chosen = text(Choice.group);
         db::Dataset& exec = dm_.ADOQ_Exec;
         exec.close();
-        if (!stream) {
-            exec.setSql("EXEC InsertInto_SORT_MARK_MAG " + chosen + "," + sem + "," + discipline +
-                        "," + assessment + "," + teacher + ",1,0,0,0," + form + "," +
-                        RuleIdText.toStdString() + "," + kredit);
-        } else {
-            exec.setSql("EXEC InsertInto_SORT_MARK_MAG 0," + sem + "," + discipline + "," +
-                        assessment + "," + teacher + ",1," + chosen + "," + "1," + year + "," +
-                        form + "," + RuleIdText.toStdString() + "," + kredit);
-        }
+        exec.setSql(statements::prepareSheet(Choice, teacherId));
         exec.execSql();
         grid->setDataSource(nullptr);
         sheet.close();
         sheet.param("@group").setValue(stream ? std::string("0") : chosen);
-        sheet.param("@semester").setValue(sem);
-        sheet.param("@discipline").setValue(asInt(discipline));
-        sheet.param("@examination").setValue(assessment);
-        sheet.param("@id_teacher").setValue(std::int64_t{login.TeacherId});
-        sheet.param("@DoNotShowEst").setValue(filterText);
+        sheet.param("@semester").setValue(text(Choice.semester));
+        sheet.param("@discipline").setValue(asInt(text(Choice.discipline)));
+        sheet.param("@examination").setValue(text(Choice.assessment));
+        sheet.param("@id_teacher").setValue(teacherId);
+        sheet.param("@DoNotShowEst").setValue(statements::rowFilter(ComboBox1->currentIndex()));
         sheet.param("@subGroup").setValue(stream ? chosen : std::string("0"));
         sheet.param("@isGetFromSubGroup").setValue(std::int64_t{stream ? 1 : 0});
         if (stream) {
-            sheet.param("@id_a_year").setValue(year);
+            sheet.param("@id_a_year").setValue(text(Choice.year));
             sheet.param("@id_kafedra")
-                .setValue(!DBLookupComboBox2->isHidden()
-                              ? db::Value(text(DBLookupComboBox2->keyValue()))
-                              : db::Value(std::int64_t{-1}));
+                .setValue(Choice.departmentOffered ? db::Value(text(Choice.department))
+                                                   : db::Value(std::int64_t{-1}));
         }
-        sheet.param("@id_f_est").setValue(std::int64_t{SheetFormId});
-        sheet.param("@kredits").setValue(asInt(kredit));
+        sheet.param("@id_f_est").setValue(std::int64_t{Choice.SheetFormId});
+        sheet.param("@kredits").setValue(asInt(text(Choice.credits)));
     }
 
     int calc = 0;
@@ -182,51 +149,44 @@ void TForm2::ComboBox1Change() {
     sheet.open();
     grid->setDataSource(DS_SP_Sort);
 
-    const db::Value session = current(sheet, "sessiya");
+    const db::Value session = currentValue(sheet, "sessiya");
     const bool sessionSheet = !db::isNull(session) && db::toInteger(session) != 0;
     if (ui::DataGridColumn* grade = grid->column(GradeColumnIndex))
         grade->setEditButtonVisible(sessionSheet);
     for (int i = grid->columnCount() - 1; i >= kFixedColumns; --i)
         grid->column(i)->setReadOnly(true);
 
+    // Read the server's answer whole before any column changes: ADOQ_Exec is the module's
+    // general command, and nothing else may have run on it when its rows are read.
     db::Dataset& exec = dm_.ADOQ_Exec;
-    const std::string rule = currentText(dm_.ADOQ_est_config, "id_ebe_var");
-    const std::string formKey = text(DBLookupComboBox3->keyValue());
     exec.close();
-    if (isSelect == "0") {
-        exec.setSql("EXEC LoadModulsInfo  @id_a_year = " + year + ",@id_semester = " + sem +
-                    ",@id_group = " + chosen + ",@id_teacher = " + teacher + ",@id_discipline = " +
-                    discipline + ",@id_faculty = " + currentText(dm_.ADOQ_g_s, "id_faculty") +
-                    ",@id_f_educ = " + currentText(dm_.ADOQ_Group_F_educ, "id_f_educ") +
-                    ",@id_ebe_var = " + rule + ",@id_f_e = " + formKey +
-                    ",@id_speciality = " + currentText(dm_.ADOQ_g_s, "id_speciality"));
-    } else {
-        exec.setSql("EXEC LoadModulsInfoP  @id_a_year = " + year + " ,@id_semester = " + sem +
-                    " ,@id_ebe_var = " + rule + " ,@forPotok = 1 " + " ,@id_teacher = " + teacher +
-                    " ,@id_discipline  = " + discipline + " ,@subgroup  = " + chosen +
-                    " ,@id_f_e = " + formKey +
-                    " ,@kredits =" + currentText(dm_.ADOQ_Vremennyi, "kredit") +
-                    " ,@id_examination=" + currentText(dm_.ADOQ_Vremennyi, "id_examination") +
-                    " ,@id_group=" + currentText(sheet, "id_group"));
-    }
+    exec.setSql(statements::controlPointsInfo(Choice, teacherId,
+                                              text(currentValue(dm_.ADOQ_est_config, "id_ebe_var")),
+                                              text(currentValue(sheet, "id_group"))));
     exec.open();
+    std::optional<db::Value> canEdit[data::kControlPointCount];
+    for (int i = 1; i <= data::kControlPointCount; ++i)
+        if (exec.locate("id_modul", std::int64_t{i}))
+            canEdit[i - 1] = exec.field("CanEdit").value();
 
     bool someEditable = false;
-    for (int i = 1; i <= 14; ++i) {
-        if (!exec.locate("id_modul", std::int64_t{i})) continue;
-        const db::Value canEdit = exec.field("CanEdit").value();
+    for (int i = 1; i <= data::kControlPointCount; ++i) {
+        if (!canEdit[i - 1]) continue;
+        const db::Value& value = *canEdit[i - 1];
         const bool refused =
-            db::isNull(canEdit) || db::toInteger(canEdit) == 0 || db::toInteger(canEdit) == -1;
+            db::isNull(value) || db::toInteger(value) == 0 || db::toInteger(value) == -1;
         for (int c = kFixedColumns; c < grid->columnCount(); ++c) {
             ui::DataGridColumn* column = grid->column(c);
-            if (column->fieldName().compare(markField(i), Qt::CaseInsensitive) != 0) continue;
+            if (column->fieldName().compare(QLatin1String(data::markFieldOf(i)),
+                                            Qt::CaseInsensitive) != 0)
+                continue;
             column->setReadOnly(refused);
-            column->setTitleHint(QString::fromStdString(text(canEdit)));
+            column->setTitleHint(QString::fromStdString(text(value)));
             if (!refused) someEditable = true;
         }
     }
     const int last = grid->columnCount() - 1;
-    if (formKey != "-1") {
+    if (text(Choice.sheetForm) != "-1") {
         grid->column(last - 1)->setReadOnly(false);
     } else {
         for (int i = last; i >= kFixedColumns; --i) grid->column(i)->setReadOnly(true);

@@ -28,6 +28,7 @@
 #include "signin/BuildDate.h"
 #include "signin/Codec.h"
 #include "signin/PasswordCharacterNotice.h"
+#include "signin/ProgressBarProgress.h"
 #include "signin/SignInPictures.h"
 #include "signin/UserCheck.h"
 #include "ui/Application.h"
@@ -380,7 +381,8 @@ bool TForm8::SignIn(db::Connection& connection, const QString& newPassword) {
         connection.open();
         ui::Application::setShowMainForm(true);
         data::loginContext().LoginName = Login_Edit->text().toStdString();
-        data::LoadLoginContext(dm_, *ProgressBar);
+        ProgressBarProgress progress(*ProgressBar);
+        data::LoadLoginContext(dm_, progress);
         return true;
     } catch (const std::exception& e) {
         ui::MessageService::showMessage(errorText(e));

@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "Contract.h"
+#include "ModulFields.h"
 #include "QorScripts.h"
 #include "SqliteEngine.h"
 
@@ -16,9 +17,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* modulFields[] = {"m1", "m2", "m3",  "m4",  "m5",  "m6",  "m7",
-                                       "m8", "m9", "m10", "m11", "m12", "dop", "dop2"};
-
 // The server's rights on mark rows. A row may be changed or deleted only by the teacher
 // of its sheet in the teaching plan, only while the dean's office has not closed it, and
 // a mark only while its control point is open (qor_modul_state). A mark that goes from
@@ -26,8 +24,8 @@ constexpr const char* modulFields[] = {"m1", "m2", "m3",  "m4",  "m5",  "m6",  "
 // SQLite fires the triggers of one event newest first, so the owner check runs first.
 std::string rightsTriggers() {
     std::string sql;
-    for (int i = 0; i < 14; ++i) {
-        std::string f = modulFields[i];
+    for (int i = 0; i < kModulCount; ++i) {
+        std::string f = kModulFields[i];
         sql += "CREATE TRIGGER mark_mag_modul_" + f + " BEFORE UPDATE OF " + f +
                " ON mark_mag WHEN IFNULL(NEW." + f + ", 0) <> IFNULL(OLD." + f +
                ", 0) AND IFNULL((SELECT s.CanEdit FROM qor_modul_state s WHERE s.vid_rrnk = "

@@ -4,20 +4,17 @@
 #include <cctype>
 
 #include "Contract.h"
+#include "ModulFields.h"
 #include "SqlRows.h"
 
 namespace server::qor {
 
 namespace {
 
-// The mark fields of the control points, by module number 1..14.
-constexpr const char* modulFields[] = {"m1", "m2", "m3",  "m4",  "m5",  "m6",  "m7",
-                                       "m8", "m9", "m10", "m11", "m12", "dop", "dop2"};
-
 std::string modulNumberSql(const std::string& column) {
     std::string s = "CASE lower(" + column + ")";
-    for (int i = 0; i < 14; ++i)
-        s += " WHEN '" + std::string(modulFields[i]) + "' THEN " + std::to_string(i + 1);
+    for (int i = 0; i < kModulCount; ++i)
+        s += " WHEN '" + std::string(kModulFields[i]) + "' THEN " + std::to_string(i + 1);
     return s + " END";
 }
 
@@ -248,7 +245,7 @@ void insertIntoSortMarkMag(ProcedureContext& ctx) {
                                : given;
         // marks copied from the ordinary sheet into a re-examination sheet
         std::string marks;
-        for (int m = 0; m < 14; ++m) {
+        for (int m = 0; m < kModulCount; ++m) {
             bool copy = false;
             if (form != 1) {
                 auto v = scalar(ctx.db(),
@@ -257,7 +254,7 @@ void insertIntoSortMarkMag(ProcedureContext& ctx) {
                                 {form, std::int64_t{m + 1}, rule});
                 copy = v && asInt(*v) != 0;
             }
-            std::string field = modulFields[m];
+            std::string field = kModulFields[m];
             marks += copy ? ", (SELECT o." + field +
                                 " FROM mark_mag o WHERE o.vid_rrnk = ?1 AND o.id_rrnk_all = ?2 "
                                 "AND o.id_f_est = 1 AND o.id_student = st.id_student)"

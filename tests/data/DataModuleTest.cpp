@@ -67,9 +67,26 @@ TEST(DataModule, EveryDatasetCarriesItsTextAtCreationAndNothingIsOpen) {
     EXPECT_EQ(dm.ADOQ_f_est2.parameters().size(), 11u);
     EXPECT_EQ(dm.ADOQ_f_est2.param("@kredits").value(), db::Value(std::string("0")));
     EXPECT_EQ(dm.ADOQ_f_est2.param("@id_examination").value(), db::Value(std::string("-1")));
-    EXPECT_NE(dm.ADOQ_est_config3.sql().find("     when pole_mark_mag = 'dop2' then 14 END) as "
-                                             "id_modul_x\nFROM [QOR].[dbo].[est_config] \n"),
-              std::string::npos);
+    EXPECT_EQ(dm.ADOQ_est_config3.sql(),
+              "SELECT * FROM\n"
+              "(SELECT [id_ebe_var],[name_pole],\n"
+              "(case when pole_mark_mag = 'm1' then 1\n"
+              "     when pole_mark_mag = 'm2' then 2\n"
+              "     when pole_mark_mag = 'm3' then 3\n"
+              "     when pole_mark_mag = 'm4' then 4\n"
+              "     when pole_mark_mag = 'm5' then 5\n"
+              "     when pole_mark_mag = 'm6' then 6\n"
+              "     when pole_mark_mag = 'm7' then 7\n"
+              "     when pole_mark_mag = 'm8' then 8\n"
+              "     when pole_mark_mag = 'm9' then 9\n"
+              "     when pole_mark_mag = 'm10' then 10\n"
+              "     when pole_mark_mag = 'm11' then 11\n"
+              "     when pole_mark_mag = 'm12' then 12\n"
+              "     when pole_mark_mag = 'dop' then 13\n"
+              "     when pole_mark_mag = 'dop2' then 14 END) as id_modul_x\n"
+              "FROM [QOR].[dbo].[est_config] \n"
+              "WHERE [pole_mark_mag]<>'' AND [id_ebe_var]= :id_ebe_var ) as t\n"
+              "WHERE id_modul_x IS NOT NULL");
     EXPECT_FALSE(dm.SheetNotReady);
 }
 
@@ -284,6 +301,65 @@ struct Controls : data::EditingControls {
     void setSaveButtonEnabled(bool on) override { saveButton = on; }
     void setSelectionListsEnabled(bool on) override { lists = on; }
 };
+
+// The change history and the grid component take the sheet's events over by keeping
+// what they find in each and putting it back when they let go. What they find must be
+// the module's own steps, already there when the module is built, and what they put back
+// must run exactly those steps again.
+TEST(DataModule, AComponentThatTakesTheSheetsEventsOverGivesBackTheModulesOwnSteps) {
+    using DM = data::TDM_ZOL_3;
+    using D = db::Dataset;
+    data::TDM_ZOL_3 dm;
+    Controls controls;
+    dm.setEditingControls(&controls);
+    db::Dataset& sp = dm.ADO_SP_Sort;
+
+    const std::vector<std::pair<D::Event D::*, DM::MarkSheetStepFn>> expected = {
+        {&D::afterEdit, &DM::ADO_SP_SortAfterEdit},
+        {&D::afterInsert, &DM::ADO_SP_SortAfterInsert},
+        {&D::afterCancel, &DM::ADO_SP_SortAfterCancel},
+        {&D::afterPost, &DM::ADO_SP_SortAfterPost},
+        {&D::afterClose, &DM::ADO_SP_SortAfterClose},
+        {&D::beforeInsert, &DM::ADO_SP_SortBeforeInsert},
+        {&D::onCalcFields, &DM::ADO_SP_SortCalcFields},
+    };
+    const auto steps = DM::markSheetSteps();
+    ASSERT_EQ(steps.size(), expected.size());
+    auto holdsTheModulesSteps = [&](const char* when) {
+        for (std::size_t i = 0; i < expected.size(); ++i) {
+            EXPECT_TRUE(steps[i].event == expected[i].first) << when << ", step " << i;
+            EXPECT_TRUE(steps[i].step == expected[i].second) << when << ", step " << i;
+            const auto* h = (sp.*expected[i].first).target<DM::MarkSheetHandler>();
+            ASSERT_NE(h, nullptr) << when << ", step " << i;
+            EXPECT_EQ(h->module, &dm) << when << ", step " << i;
+            EXPECT_TRUE(h->step == expected[i].second) << when << ", step " << i;
+        }
+    };
+    holdsTheModulesSteps("at creation");
+    // The events the module leaves alone are free.
+    for (D::Event D::*free : {&D::beforeOpen, &D::afterOpen, &D::beforeClose, &D::beforeEdit,
+                              &D::beforePost, &D::beforeCancel, &D::beforeDelete, &D::afterDelete})
+        EXPECT_FALSE(sp.*free);
+
+    // A component attaches in front of every step, then lets go.
+    std::vector<D::Event> kept;
+    std::string order;
+    for (const auto& [event, step] : expected) {
+        kept.push_back(sp.*event);
+        sp.*event = [&order, before = sp.*event](D& d) {
+            order += "component ";
+            before(d);
+        };
+    }
+    sp.afterEdit(sp);
+    EXPECT_EQ(order, "component ");
+    EXPECT_EQ(controls.saveButton, 1);  // the module's step ran behind the component
+    for (std::size_t i = 0; i < expected.size(); ++i) sp.*expected[i].first = kept[i];
+    holdsTheModulesSteps("given back");
+    sp.afterCancel(sp);
+    EXPECT_EQ(order, "component ");
+    EXPECT_EQ(controls.saveButton, 0);
+}
 
 TEST(DataModule, EditingStateHandlersFollowTheMarkSheet) {
     data::TDM_ZOL_3 dm;

@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include <QProgressBar>
 #include <QTemporaryDir>
 #include <string>
 #include <vector>
 
 #include "data/LoginContext.h"
+#include "data/SignInProgress.h"
 #include "data/TDM_ZOL_3.h"
 #include "db/Error.h"
 #include "server/Engine.h"
@@ -65,6 +65,15 @@ struct Fixture {
     }
 };
 
+// Writes down what the loading tells the sign-in window, in order: S shown, + one step,
+// R turned red.
+struct Progress : data::SignInProgress {
+    std::string told;
+    void show() override { told += 'S'; }
+    void advance() override { told += '+'; }
+    void turnRed() override { told += 'R'; }
+};
+
 class LoginContextTest : public testing::Test {
   protected:
     void SetUp() override { data::loginContext() = {}; }
@@ -73,20 +82,15 @@ class LoginContextTest : public testing::Test {
     void signIn(data::TDM_ZOL_3& dm, const Fixture& f, int loginId) {
         dm.ADO_ZOL.open(f.connectionString);
         data::loginContext().LoginId = loginId;
-        data::LoadLoginContext(dm, bar);
+        data::LoadLoginContext(dm, progress);
     }
 
-    QProgressBar bar;
-    void setUpBar() {
-        bar.setRange(0, 14);
-        bar.setVisible(false);
-    }
+    Progress progress;
 };
 
 TEST_F(LoginContextTest, FillsTheIdsByExactNameIgnoringCaseAndOpensTheLookups) {
     Fixture f(1);
     data::TDM_ZOL_3 dm;
-    setUpBar();
     signIn(dm, f, 3);
     const data::LoginContext& c = data::loginContext();
     EXPECT_EQ(c.TeacherId, 7);
@@ -122,10 +126,8 @@ TEST_F(LoginContextTest, FillsTheIdsByExactNameIgnoringCaseAndOpensTheLookups) {
         years.push_back(dm.ADOQ_Year.field("p32").asString());
     EXPECT_EQ(years, (std::vector<std::string>{"this year", "plus 3"}));
 
-    EXPECT_FALSE(bar.isHidden());
-    EXPECT_EQ(bar.value(), 9);
-    EXPECT_EQ(bar.maximum(), 14);
-    EXPECT_EQ(bar.palette().color(QPalette::Highlight), QColor(255, 0, 0));
+    // Shown, eight steps, red, and one step more: 9 of the 14 steps, in red.
+    EXPECT_EQ(progress.told, "S++++++++R+");
 }
 
 TEST_F(LoginContextTest, NamesThatDifferInAnythingButCaseDoNotMatch) {
@@ -180,18 +182,17 @@ TEST_F(LoginContextTest, AServerErrorReachesTheCallerUnchangedAndTheBarKeepsItsP
         c.execute("DROP TABLE discipline");
     }
     data::TDM_ZOL_3 dm;
-    setUpBar();
     dm.ADO_ZOL.open(f.connectionString);
     data::loginContext().LoginId = 3;
     std::string message;
     try {
-        data::LoadLoginContext(dm, bar);
+        data::LoadLoginContext(dm, progress);
     } catch (const db::Error& e) {
         message = e.what();
     }
     EXPECT_EQ(message, "Invalid object name 'discipline'.");
-    EXPECT_EQ(bar.value(), 8);
-    EXPECT_FALSE(bar.isHidden());
+    // Stopped where the failing query stands: 8 steps, shown.
+    EXPECT_EQ(progress.told, "S++++++++R");
     EXPECT_EQ(data::loginContext().TeacherId, 7);  // filled before the failure
     // The helper queries were not reached and are still there for the next attempt.
     EXPECT_NE(dm.ADOQ_Exam, nullptr);

@@ -46,13 +46,13 @@ class Stream : public SignedIn {
 TEST_F(Stream, AStreamOfTwoDepartmentsAsksForTheDepartment) {
     CloseEditor editor;
     chooseUpToDiscipline(11, "Компьютерные сети {5}");
-    EXPECT_EQ(form->SemesterKind, "1");
+    EXPECT_EQ(form->Choice.SemesterKind, "1");
     EXPECT_EQ(form->Label10->text(), "Поток:");
     EXPECT_EQ(form->DBLookupListBox2->text(), "Экзамен");
     ASSERT_EQ(entries(form->DBLookupComboBox9), QStringList{"Поток 101"});
 
     pickText(form->DBLookupComboBox9, "Поток 101");
-    EXPECT_EQ(form->IsStream, 1);
+    EXPECT_EQ(form->Choice.IsStream, 1);
     EXPECT_FALSE(form->Label5->isHidden());
     EXPECT_EQ(form->Label5->text(), "Кафедра:");
     EXPECT_FALSE(form->DBLookupComboBox2->isHidden());
@@ -60,8 +60,8 @@ TEST_F(Stream, AStreamOfTwoDepartmentsAsksForTheDepartment) {
     EXPECT_TRUE(form->DBLookupComboBox2->view()->isVisible());  // dropped down
     EXPECT_EQ(form->DBLookupComboBox2->hint(), "2 Кафедры и больше");
     EXPECT_EQ(entries(form->DBLookupComboBox2).size(), 2);
-    EXPECT_TRUE(form->RuleIdText.isEmpty());
-    EXPECT_EQ(form->RuleId, -1);
+    EXPECT_TRUE(form->Choice.RuleIdText.empty());
+    EXPECT_EQ(form->Choice.RuleId, -1);
     EXPECT_FALSE(form->DBLookupComboBox3->isEnabled());
     EXPECT_FALSE(form->ComboBox1->isEnabled());
 
@@ -71,8 +71,8 @@ TEST_F(Stream, AStreamOfTwoDepartmentsAsksForTheDepartment) {
     EXPECT_EQ(form->DBLookupComboBox2->hint(), "Только 1 кафедра");
     EXPECT_FALSE(form->DBLookupComboBox2->isHidden());
     EXPECT_FALSE(form->Label5->isHidden());
-    EXPECT_EQ(form->RuleIdText, "107");
-    EXPECT_EQ(form->RuleId, 107);
+    EXPECT_EQ(form->Choice.RuleIdText, "107");
+    EXPECT_EQ(form->Choice.RuleId, 107);
     EXPECT_EQ(form->Label3->text(), "107");
     EXPECT_EQ(editor.shown, 0);
 
@@ -107,9 +107,9 @@ TEST_F(Stream, AStreamWithoutARuleOpensTheStructureEditor) {
     EXPECT_EQ(editor.caption, "Формирование структуры ведомости");
     EXPECT_TRUE(editor.modal);
     EXPECT_EQ(editor.size, QSize(832, 518));
-    EXPECT_TRUE(form->EditorOpenedForMissingRule);
-    EXPECT_TRUE(form->RuleIdText.isEmpty());
-    EXPECT_EQ(form->RuleId, -1);
+    EXPECT_TRUE(form->Choice.EditorOpenedForMissingRule);
+    EXPECT_TRUE(form->Choice.RuleIdText.empty());
+    EXPECT_EQ(form->Choice.RuleId, -1);
     EXPECT_EQ(form->Label3->text(), "_");
     EXPECT_TRUE(form->DBLookupComboBox2->isHidden());  // one department
     EXPECT_EQ(form->DBLookupComboBox2->hint(), "Только 1 кафедра");
@@ -133,13 +133,13 @@ TEST_F(Stream, TheEditorClosedWithTheFlagClearRunsTheGroupStepAgain) {
     chooseUpToDiscipline(10, "Базы данных {3}");
     pickText(form->DBLookupComboBox9, "ИС-24-1");
     form->DBLookupComboBox3->setEnabled(false);
-    form->RuleId = 0;
-    ASSERT_FALSE(form->EditorOpenedForMissingRule);
+    form->Choice.RuleId = 0;
+    ASSERT_FALSE(form->Choice.EditorOpenedForMissingRule);
     structure::TForm_7 dialog(*form, form.get());
     dialog.exec();
     EXPECT_EQ(editor.shown, 1);
     EXPECT_TRUE(form->DBLookupComboBox3->isEnabled());
-    EXPECT_EQ(form->RuleId, 101);
+    EXPECT_EQ(form->Choice.RuleId, 101);
     EXPECT_FALSE(entries(form->DBLookupComboBox3).isEmpty());
 }
 

@@ -38,7 +38,7 @@ TEST_F(Cascade, AtStartOnlyTheYearCanBeChosen) {
     EXPECT_TRUE(form->DBLookupComboBox2->isHidden());
     EXPECT_TRUE(form->Label5->isHidden());
     EXPECT_EQ(form->Label3->text(), "_");
-    EXPECT_EQ(form->RuleId, -1);
+    EXPECT_EQ(form->Choice.RuleId, -1);
     EXPECT_EQ(menuItems(form->PopupMenu1), QStringList{"н/п"});
 }
 
@@ -83,7 +83,7 @@ TEST_F(Cascade, AGroupSheetFromYearToSheetForm) {
     // the first semester once for groups (10) and once for streams (11)
     EXPECT_EQ(entries(form->DBLookupComboBox10).size(), 3);
     pickKey(form->DBLookupComboBox10, std::int64_t{10});
-    EXPECT_EQ(form->SemesterKind, "0");
+    EXPECT_EQ(form->Choice.SemesterKind, "0");
     EXPECT_EQ(form->Label10->text(), "Группа:");
     EXPECT_EQ(dm.ADOQ_g_sem.field("id_sem_Temp").asInteger(), 10);
 
@@ -111,9 +111,9 @@ TEST_F(Cascade, AGroupSheetFromYearToSheetForm) {
     EXPECT_EQ(grades[4]->data().toInt(), c.GradeExcellentId);
 
     pickText(form->DBLookupComboBox9, "ИС-24-1");
-    EXPECT_EQ(form->IsStream, 0);
-    EXPECT_EQ(form->RuleIdText, "101");
-    EXPECT_EQ(form->RuleId, 101);
+    EXPECT_EQ(form->Choice.IsStream, 0);
+    EXPECT_EQ(form->Choice.RuleIdText, "101");
+    EXPECT_EQ(form->Choice.RuleId, 101);
     EXPECT_EQ(form->Label3->text(), "101");
     EXPECT_TRUE(form->DBLookupComboBox2->isHidden());
     EXPECT_EQ(dm.ADOQ_g_s.field("id_speciality").asInteger(), 1);
@@ -137,8 +137,8 @@ TEST_F(Cascade, TheGroupsOwnRuleWhenThePlanNamesNone) {
     chooseUpToDiscipline(10, "Алгоритмы и структуры данных {5}");
     EXPECT_EQ(form->DBLookupListBox2->text(), "Диф/зачет");
     pickText(form->DBLookupComboBox9, "ВТ-24-1");
-    EXPECT_EQ(form->RuleIdText, "105");
-    EXPECT_EQ(form->RuleId, 105);
+    EXPECT_EQ(form->Choice.RuleIdText, "105");
+    EXPECT_EQ(form->Choice.RuleId, 105);
     EXPECT_EQ(form->Label3->text(), "_");  // the rule label keeps what it showed
     EXPECT_EQ(dm.ADOQ_f_est2.param("@id_speciality").value(), db::Value(std::int64_t{2}));
     EXPECT_TRUE(form->DBLookupComboBox3->isEnabled());
@@ -242,7 +242,7 @@ TEST_F(Cascade, AServerErrorStopsTheStepWithTheServersText) {
     pickText(form->DBLookupComboBox9, "Поток 101");
     ASSERT_EQ(log.messages.size(), 1);
     EXPECT_EQ(log.messages[0].text, "Invalid object name 'RRNKkrdt'.");
-    EXPECT_EQ(form->RuleId, -1);
+    EXPECT_EQ(form->Choice.RuleId, -1);
     EXPECT_TRUE(form->DBLookupComboBox2->isHidden());
     EXPECT_FALSE(form->ComboBox1->isEnabled());
 

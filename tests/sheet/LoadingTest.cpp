@@ -51,7 +51,7 @@ TEST_F(Loading, TheRulesColumnsFollowTheFixedOnesAndTheRowsAreShown) {
     EXPECT_EQ(grid->column(16)->editButtonMenu(), form->PopupMenu1);
     EXPECT_FALSE(grid->column(16)->editButtonVisible());  // not a session sheet
     EXPECT_EQ(form->GradeColumnIndex, 16);
-    EXPECT_EQ(form->SheetFormId, 1);
+    EXPECT_EQ(form->Choice.SheetFormId, 1);
     EXPECT_EQ(grid->dataSource(), form->DS_SP_Sort);
     EXPECT_TRUE(dm.ADO_SP_Sort.active());
     EXPECT_GT(dm.ADO_SP_Sort.recordCount(), 0);
@@ -59,7 +59,7 @@ TEST_F(Loading, TheRulesColumnsFollowTheFixedOnesAndTheRowsAreShown) {
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
 
     pickText(form->DBLookupComboBox3, "Ведомость FX");
-    EXPECT_EQ(form->SheetFormId, 9);
+    EXPECT_EQ(form->Choice.SheetFormId, 9);
     EXPECT_EQ(fields(grid, 0).mid(0, 9), (QStringList{"Rec_no", "primech", "student", "p20",
                                                       "teacher", "exam", "f_est", "p35", "p36"}));
     EXPECT_EQ(fields(grid), (QStringList{"m1", "m2", "m3", "dop", "calc1", "m12", "ball1", "p36",
@@ -75,7 +75,7 @@ TEST_F(Loading, TheRulesColumnsFollowTheFixedOnesAndTheRowsAreShown) {
     // the view-only entry (key -1) loads sheet form 1 with every column read-only, but
     // for the other grade while some control point is open
     pickText(form->DBLookupComboBox3, "Только Просмотр");
-    EXPECT_EQ(form->SheetFormId, 1);
+    EXPECT_EQ(form->Choice.SheetFormId, 1);
     EXPECT_EQ(fields(grid).mid(0, 6), (QStringList{"m1", "m2", "m3", "dop", "calc1", "ball1"}));
     readOnly.clear();
     for (int i = 9; i < grid->columnCount(); ++i) readOnly << grid->column(i)->readOnly();
@@ -88,7 +88,7 @@ TEST_F(Loading, AStreamSheetOfTheChosenDepartment) {
     chooseUpToDiscipline(11, "Компьютерные сети {5}");
     pickText(form->DBLookupComboBox9, "Поток 101");
     pickKey(form->DBLookupComboBox2, std::int64_t{2});
-    ASSERT_EQ(form->RuleId, 107);
+    ASSERT_EQ(form->Choice.RuleId, 107);
     pickText(form->DBLookupComboBox3, "Ведомость");
     db::Dataset& sheet = dm.ADO_SP_Sort;
     EXPECT_EQ(sheet.param("@group").value(), db::Value(std::int64_t{0}));
