@@ -1,10 +1,12 @@
 #include "export/SheetDocument.h"
 
 #include <QFontMetricsF>
+#include <QHash>
 #include <QPagedPaintDevice>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
+#include <memory>
 
 namespace sheetexport {
 
@@ -29,10 +31,20 @@ QFont font(int points, bool bold = false, bool italic = false) {
     return f;
 }
 
+// The metrics of a font measured larger; looked up once per font.
+const QFontMetricsF& metrics(const QFont& f) {
+    static QHash<QString, std::shared_ptr<QFontMetricsF>> cache;
+    std::shared_ptr<QFontMetricsF>& m = cache[f.key()];
+    if (!m) {
+        QFont big = f;
+        big.setPixelSize(f.pixelSize() * kMeasure);
+        m = std::make_shared<QFontMetricsF>(big);
+    }
+    return *m;
+}
+
 double advance(const QFont& f, const QString& text) {
-    QFont big = f;
-    big.setPixelSize(f.pixelSize() * kMeasure);
-    return QFontMetricsF(big).horizontalAdvance(text) / kMeasure;
+    return metrics(f).horizontalAdvance(text) / kMeasure;
 }
 
 double lineHeight(const QFont& f) {
@@ -75,6 +87,9 @@ SheetDocument::SheetDocument(const SheetTable& table)
       subtitleFont_(font(7, false, true)),
       footerFont_(font(8)) {
     rowHeight_ = lineHeight(cellFont_) + 2 * kPad;
+    const QFontMetricsF& cell = metrics(cellFont_);
+    baseline_ = (rowHeight_ + (cell.ascent() - cell.descent()) / kMeasure) / 2;
+    textWidths_.resize(table_.rows.size());
     // Each column as wide as the grid shows it, and at least as wide as its longest
     // text and its title's longest word, so that no name is cut on paper.
     for (std::size_t c = 0; c < table_.columns.size(); ++c) {
@@ -86,8 +101,12 @@ SheetDocument::SheetDocument(const SheetTable& table)
                                        .split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
             longest = std::max(longest, advance(columnFont_, word));
         }
-        for (const auto& row : table_.rows) {
-            if (c < row.size()) longest = std::max(longest, advance(cellFont_, row[c].text));
+        for (std::size_t r = 0; r < table_.rows.size(); ++r) {
+            const auto& row = table_.rows[r];
+            const double text = c < row.size() ? advance(cellFont_, row[c].text) : 0;
+            if (c == 0) textWidths_[r].resize(table_.columns.size());
+            textWidths_[r][c] = text;
+            longest = std::max(longest, text);
         }
         widths_.push_back(std::max(width, longest + 2 * kPad));
         titleLines_.push_back(wrap(columnFont_, column.title, widths_.back() - 2 * kPad));
@@ -204,16 +223,19 @@ double SheetDocument::paintTitles(QPainter& p, double y) const {
     return height;
 }
 
-void SheetDocument::paintRow(QPainter& p, double y, const std::vector<SheetCell>& row) const {
+void SheetDocument::paintRow(QPainter& p, double y, std::size_t index) const {
+    const auto& row = table_.rows[index];
+    const auto& textWidths = textWidths_[index];
     double x = 0;
     p.setFont(cellFont_);
     for (std::size_t c = 0; c < widths_.size(); ++c) {
-        const QRectF cell(x, y, widths_[c], rowHeight_);
-        p.drawRect(cell);
-        if (c < row.size()) {
+        p.drawRect(QRectF(x, y, widths_[c], rowHeight_));
+        if (c < row.size() && !row[c].text.isEmpty()) {
+            // Placed by the widths measured for the layout: quicker than laying each
+            // cell's text out again, and the same on every device.
             const bool center = table_.columns[c].centered || row[c].number.has_value();
-            p.drawText(cell.adjusted(kPad, 0, -kPad, 0),
-                       (center ? Qt::AlignHCenter : Qt::AlignLeft) | Qt::AlignVCenter, row[c].text);
+            const double left = center ? x + (widths_[c] - textWidths[c]) / 2 : x + kPad;
+            p.drawText(QPointF(left, y + baseline_), row[c].text);
         }
         x += widths_[c];
     }
@@ -256,7 +278,7 @@ void SheetDocument::paintPage(QPainter& p, int index) const {
     double tableY = 0;
     if (page.rowCount > 0 || page.heading) tableY += paintTitles(p, 0);
     for (int r = 0; r < page.rowCount; ++r) {
-        paintRow(p, tableY, table_.rows[static_cast<std::size_t>(page.firstRow + r)]);
+        paintRow(p, tableY, static_cast<std::size_t>(page.firstRow + r));
         tableY += rowHeight_;
     }
     p.restore();

@@ -61,17 +61,19 @@ class SheetDocument {
     double titleHeight() const;
     double paintHeading(QPainter& p, double width) const;
     double paintTitles(QPainter& p, double y) const;
-    void paintRow(QPainter& p, double y, const std::vector<SheetCell>& row) const;
+    void paintRow(QPainter& p, double y, std::size_t row) const;
     void paintSignature(QPainter& p, double y, double width) const;
 
     const SheetTable& table_;
     QFont titleFont_, headingFont_, labelFont_, cellFont_, columnFont_, subtitleFont_, footerFont_;
     std::vector<double> widths_;
-    std::vector<QStringList> titleLines_;  // each title wrapped to its column
+    std::vector<QStringList> titleLines_;          // each title wrapped to its column
+    std::vector<std::vector<double>> textWidths_;  // of each cell's text
     std::vector<Page> pages_;
     QSizeF area_;
     double scale_ = 1;
     double rowHeight_ = 0;
+    double baseline_ = 0;  // of a cell's text below the row's top
 };
 
 }  // namespace sheetexport
