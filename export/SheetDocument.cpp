@@ -33,8 +33,10 @@ QFont font(int points, bool bold = false, bool italic = false) {
 
 // The metrics of a font measured larger; looked up once per font.
 const QFontMetricsF& metrics(const QFont& f) {
-    static QHash<QString, std::shared_ptr<QFontMetricsF>> cache;
-    std::shared_ptr<QFontMetricsF>& m = cache[f.key()];
+    // Kept to the end of the program on purpose: destroyed at exit, after the
+    // application object, fonts may no longer be torn down safely.
+    static auto* cache = new QHash<QString, std::shared_ptr<QFontMetricsF>>;
+    std::shared_ptr<QFontMetricsF>& m = (*cache)[f.key()];
     if (!m) {
         QFont big = f;
         big.setPixelSize(f.pixelSize() * kMeasure);

@@ -3,6 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <QPrintPreviewDialog>
+#include <QPrintPreviewWidget>
+#include <QPrinter>
+#include <QTest>
 
 #include "export/CsvWriter.h"
 #include "export/SheetPrinter.h"
@@ -136,6 +140,46 @@ TEST_F(GridExport, TheWrittenFilesReadBackAsTheGridShowsTheSheet) {
     QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));
     QFile::remove(QStringLiteral(QOR28_SCREENSHOT_DIR "/demo-sheet.pdf"));
     QFile::copy(pdf, QStringLiteral(QOR28_SCREENSHOT_DIR "/demo-sheet.pdf"));
+}
+
+// The demo sheet in the print preview the window opens: one landscape page, saved as a
+// picture to look at.
+TEST_F(GridExport, ThePrintPreviewShowsTheDemoSheetOnOneLandscapePage) {
+    sheetexport::SheetTable t = table();
+    t.heading.faculty = QStringLiteral("Факультет информационных технологий");
+    t.heading.academicYear = QStringLiteral("2026-2027");
+    t.heading.semester = QStringLiteral("Осенний семестр");
+    t.heading.discipline = QStringLiteral("Базы данных");
+    t.heading.credits = QStringLiteral("3");
+    t.heading.assessment = QStringLiteral("Экзамен");
+    t.heading.group = QStringLiteral("ИС-24-1");
+    t.heading.sheetForm = QStringLiteral("Ведомость");
+    t.heading.teacher = QStringLiteral("Иванова Анна Сергеевна");
+    t.heading.date = QStringLiteral("10.12.2026");
+    QPrinter printer(QPrinter::HighResolution);
+    sheetexport::preparePrinter(t, printer);
+    QPrintPreviewDialog preview(&printer);
+    QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
+                     [&](QPrinter* p) { sheetexport::printSheet(t, *p); });
+    preview.resize(1200, 860);
+    preview.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&preview));
+    auto* widget = preview.findChild<QPrintPreviewWidget*>();
+    ASSERT_TRUE(widget);
+    widget->setZoomMode(QPrintPreviewWidget::FitToWidth);
+    QTest::qWait(200);
+    EXPECT_EQ(widget->pageCount(), 1);
+    EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
+    QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));
+    EXPECT_TRUE(
+        preview.grab().save(QStringLiteral(QOR28_SCREENSHOT_DIR "/demo-print-preview.png")));
+    preview.close();
+    // and the PDF of the same table is one page too
+    const QString pdf = folder.file(QStringLiteral("demo.pdf"));
+    sheetexport::writePdf(t, pdf);
+    EXPECT_EQ(exporttest::pdfText(pdf).count(QLatin1Char('\f')), 1);
+    QFile::remove(QStringLiteral(QOR28_SCREENSHOT_DIR "/demo-sheet-full.pdf"));
+    QFile::copy(pdf, QStringLiteral(QOR28_SCREENSHOT_DIR "/demo-sheet-full.pdf"));
 }
 
 }  // namespace
