@@ -83,6 +83,11 @@ void writeXlsx(const SheetTable& table, const QString& path) {
     const Formats f = addFormats(book);
     lxw_worksheet* sheet =
         workbook_add_worksheet(book, utf8(worksheetName(table.heading.group)).c_str());
+    if (!sheet) {
+        lxw_workbook_free(book);
+        target.fail(QStringLiteral("Excel не принял имя листа «%1»")
+                        .arg(worksheetName(table.heading.group)));
+    }
 
     const auto columns = static_cast<lxw_col_t>(table.columns.size());
     lxw_row_t row = 0;
