@@ -167,7 +167,8 @@ TEST_F(GridExport, ThePrintPreviewShowsTheDemoSheetOnOneLandscapePage) {
     auto* widget = preview.findChild<QPrintPreviewWidget*>();
     ASSERT_TRUE(widget);
     widget->setZoomMode(QPrintPreviewWidget::FitToWidth);
-    QTest::qWait(200);
+    widget->updatePreview();  // the pages are painted now, not on a later event
+    QTest::qWait(100);
     EXPECT_EQ(widget->pageCount(), 1);
     EXPECT_EQ(printer.pageLayout().orientation(), QPageLayout::Landscape);
     QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));

@@ -149,7 +149,8 @@ TEST(PrintedSheet, ThePrintPreviewShowsTheSheetsPages) {
     auto* widget = preview.findChild<QPrintPreviewWidget*>();
     ASSERT_TRUE(widget);
     widget->setZoomMode(QPrintPreviewWidget::FitInView);
-    QTest::qWait(200);
+    widget->updatePreview();  // the pages are painted now, not on a later event
+    QTest::qWait(100);
     SheetDocument document(table);
     EXPECT_EQ(widget->pageCount(),
               static_cast<int>(document.paginate(area(QPageLayout::Landscape)).size()));
