@@ -13,7 +13,7 @@
 #include "export/SheetPrinter.h"
 #include "export/XlsxWriter.h"
 #include "ui/Application.h"
-#include "ui/GridTable.h"
+#include "sheet/GridTable.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ using benchsheet::kStudents;
 using benchsheet::Window;
 
 sheetexport::SheetTable table(const Window& w) {
-    sheetexport::SheetTable t = ui::gridTable(*w.form->KXDBGridEh1);
+    sheetexport::SheetTable t = sheet::gridTable(*w.form->KXDBGridEh1);
     if (t.rows.size() != static_cast<std::size_t>(kStudents))
         throw std::runtime_error("the grid's table has not every student");
     t.heading.discipline = QStringLiteral("Нагрузочная дисциплина");

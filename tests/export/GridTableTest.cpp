@@ -15,7 +15,7 @@
 #include "tests/sheet/SheetFixture.h"
 #include "ui/DataGrid.h"
 #include "ui/DataGridColumn.h"
-#include "ui/GridTable.h"
+#include "sheet/GridTable.h"
 #include "ui/LookupComboBox.h"
 
 namespace sheettest {
@@ -39,7 +39,7 @@ class GridExport : public SignedIn {
     // The maximum of a control point, as the window prints it under the title.
     sheetexport::SheetTable table() {
         db::Dataset& config = dm.ADOQ_est_config;
-        return ui::gridTable(*grid, [&](const ui::DataGridColumn& c) {
+        return sheet::gridTable(*grid, [&](const ui::DataGridColumn& c) {
             if (c.tag() == 0 || !config.locate("pole_mark_mag", c.fieldName().toStdString()))
                 return QString();
             const std::string max = config.field("max").asString();

@@ -1,4 +1,4 @@
-#include "ui/GridTable.h"
+#include "sheet/GridTable.h"
 
 #include <QAbstractItemModel>
 #include <QHeaderView>
@@ -7,7 +7,10 @@
 #include "ui/DataGrid.h"
 #include "ui/DataGridColumn.h"
 
-namespace ui {
+namespace sheet {
+
+using ui::DataGrid;
+using ui::DataGridColumn;
 
 sheetexport::SheetTable gridTable(const DataGrid& grid,
                                   const std::function<QString(const DataGridColumn&)>& subtitle) {
@@ -43,4 +46,4 @@ sheetexport::SheetTable gridTable(const DataGrid& grid,
     return table;
 }
 
-}  // namespace ui
+}  // namespace sheet
