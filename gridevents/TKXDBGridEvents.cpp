@@ -253,9 +253,10 @@ TKXDBGridEvents::RowKey TKXDBGridEvents::BuildRowKey() const {
         out.key += QString::fromStdString(text);
         if (!out.filter.empty()) out.filter += " and ";
         out.filter += f->name() + "=";
-        if (f->isNull())
+        if (f->isNull()) {
             out.filter += "NULL";  // an empty number would not read as a filter at all
-        else if (f->type() == db::Type::Text)
+            out.complete = false;
+        } else if (f->type() == db::Type::Text)
             out.filter += quoted(text);
         else
             out.filter += text;
@@ -273,16 +274,20 @@ QString TKXDBGridEvents::rowKeyAt(int row) const {
 }
 
 void TKXDBGridEvents::CheckDuplicate() {
+    // Without key fields no two rows are alike (an empty key would mark every row).
     if (KeyFieldList.empty() || !grid_ || !grid_->dataset()) return;
     db::Dataset* ds = grid_->dataset();
-    int recNo = ds->recNo();
+    // Back to the row by its bookmark: switching the filter off shows the rows in the
+    // order they were read, so a row just pasted is no longer at its old number.
+    db::Bookmark keep = ds->bookmark();
     RowKey key = BuildRowKey();
-    if (key.filter.empty()) return;
+    // A row without its student or examination is nobody's second row.
+    if (key.filter.empty() || !key.complete) return;
     ds->setFilter(key.filter);
     ds->setFiltered(true);
     if (ds->recordCount() > 1) DuplicateList.add(key.key);
     ds->setFiltered(false);
-    if (recNo >= 1 && recNo <= ds->recordCount()) ds->setRecNo(recNo);
+    if (ds->bookmarkValid(keep)) ds->gotoBookmark(keep);
     ds->setFilter(std::string());
     ds->setFiltered(false);
 }

@@ -103,6 +103,7 @@ class TKXDBGridEvents : public QObject {
     struct RowKey {
         QString key;
         std::string filter;
+        bool complete = true;  // no key field is empty
     };
     RowKey BuildRowKey() const;
     // The row key of a shown row, read without moving the dataset (for painting).
