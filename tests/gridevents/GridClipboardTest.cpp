@@ -4,6 +4,8 @@
 
 #include <QByteArray>
 #include <QClipboard>
+#include <QDir>
+#include <QImage>
 #include <QStringEncoder>
 
 #include "GridEventsFixture.h"
@@ -202,6 +204,40 @@ TEST_F(GridClipboardTest, PasteKeepsGoingPastBadCellsAndRows) {
     EXPECT_EQ(events.PastedList.size(), 3);
     EXPECT_EQ(marks.state(), db::DatasetState::Browse);
     EXPECT_EQ(marks.recordCount(), 8);
+}
+
+}  // namespace
+
+namespace {
+
+// A picture of the grid with duplicate, pasted and selected rows in their colours, kept
+// with the screenshots; each kind of row is checked by the colour it was painted with.
+TEST_F(GridClipboardTest, PictureOfTheRowsInTheirColours) {
+    events.KXDBAttributes().SelAttr.setColor(QColor(192, 192, 192));
+    events.KXDBAttributes().SelAttr.setFont(QFont(), Qt::black);
+    events.KXDBAttributes().AfterPasteAttr.setColor(QColor(255, 255, 225));
+    marks.close();
+    events.setActive(true);
+    select({3});
+    events.CopyRows(false);
+    marks.setRecNo(5);
+    events.PasteRows();
+    select({3});
+    marks.setRecNo(1);
+    grid.resize(520, 240);
+    QCoreApplication::processEvents();
+    QImage picture = grid.grab().toImage();
+    QDir().mkpath(QOR28_SCREENSHOT_DIR);
+    ASSERT_TRUE(picture.save(QDir(QOR28_SCREENSHOT_DIR).filePath("grid-events.png")));
+    auto colourOfRow = [&](int row) {
+        QRect cell = grid.visualRect(grid.model()->index(row, 3));
+        QPoint at = grid.viewport()->mapTo(&grid, cell.topLeft() + QPoint(1, 1));
+        return picture.pixelColor(at);
+    };
+    EXPECT_EQ(colourOfRow(1), QColor(0, 128, 0));      // duplicate
+    EXPECT_EQ(colourOfRow(2), QColor(0, 128, 0));      // same joined key
+    EXPECT_EQ(colourOfRow(3), QColor(192, 192, 192));  // selected
+    EXPECT_EQ(colourOfRow(4), QColor(255, 255, 225));  // pasted
 }
 
 }  // namespace
