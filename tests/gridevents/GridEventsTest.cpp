@@ -75,6 +75,15 @@ TEST_F(GridEventsTest, GridIsGivenBackExactly) {
     EXPECT_EQ(keysSeen, 1);
     EXPECT_EQ(cellsDrawn, 0);
 
+    // keys on a grid given back are the grid's own again
+    events.setDBGridEh(&grid);
+    events.setEditActions(gridevents::geaSelectAllEh);
+    events.setDBGridEh(nullptr);
+    codes.clear();
+    press(&grid, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_TRUE(codes.empty());
+    EXPECT_EQ(grid.selectedRowCount(), 5);  // by the grid itself
+
     auto doomed = std::make_unique<Grid>();
     events.setDBGridEh(doomed.get());
     doomed.reset();
@@ -345,6 +354,23 @@ TEST_F(GridEventsTest, ScanFindsDuplicatesByTheJoinedKey) {
     EXPECT_FALSE(marks.active());
     EXPECT_TRUE(events.DuplicateList.isEmpty());
     EXPECT_TRUE(events.ErrorList.isEmpty());
+}
+
+// The fields follow the dataset through a close and open; a field that is gone from the
+// open dataset is forgotten, and the actions say that the row id is missing.
+TEST_F(GridEventsTest, FieldGoneFromTheDatasetIsForgotten) {
+    marks.close();
+    marks.open();
+    EXPECT_EQ(events.UniqueField(), &marks.field("id_mark"));
+    EXPECT_EQ(events.BuildRowKey().filter, "id_student=12 and id_examination=3");
+    marks.close();
+    marks.setSql("SELECT id_student, id_gr, name, m1 FROM mark ORDER BY id_student");
+    marks.open();
+    EXPECT_EQ(events.UniqueField(), nullptr);
+    EXPECT_EQ(events.BuildRowKey().filter, "id_student=1");
+    codes.clear();
+    events.SelectAllRows();
+    EXPECT_EQ(codes, std::vector<quint16>{gridevents::StatusNoUniqueField});
 }
 
 TEST_F(GridEventsTest, DatasetThatCannotOpenLeavesItInactive) {
