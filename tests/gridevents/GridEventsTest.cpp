@@ -419,6 +419,24 @@ TEST_F(GridEventsTest, DeleteOrCutReleasesTheDuplicate) {
     }
 }
 
+// A row the dataset refuses to delete stays and is shown; the other selected rows go.
+// A refusal the dataset's own handler has already shown (a silent abort) is not shown
+// again.
+TEST_F(GridEventsTest, RefusedDeleteIsShownAndTheRestGo) {
+    marks.beforeDelete = [](db::Dataset& ds) {
+        if (ds.field("name").asString() == "Петрова Анна") throw db::Error("Удалять нельзя.");
+        if (ds.field("name").asString() == "Ёлкина Мария") throw db::Abort();
+    };
+    select({0, 2, 3, 4});
+    events.DeleteSelectedRows();
+    EXPECT_EQ(errors, QStringList{"Удалять нельзя."});
+    EXPECT_EQ(codes, std::vector<quint16>{0});
+    EXPECT_EQ(count("SELECT COUNT(*) FROM mark"), 3);
+    EXPECT_EQ(marks.recordCount(), 3);
+    EXPECT_EQ(marks.state(), db::DatasetState::Browse);
+    EXPECT_EQ(grid.selectedRowCount(), 0);
+}
+
 // The attribute each draw state gets, from the cell's state, the grid's options and the
 // row's place in the component's lists.
 TEST_F(GridEventsTest, DrawStateChoosesTheAttribute) {
