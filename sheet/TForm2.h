@@ -66,6 +66,7 @@ class TForm2 : public QMainWindow,
     void showError(const std::string& text, const std::string& caption) override;
     void setOtherGradesColumnVisible(bool visible) override;
 
+    structure::StreamChoice streamChoice() const override;
     bool editorOpenedForMissingRule() const override { return EditorOpenedForMissingRule; }
     void clearAndDisableSheetForm() override;
     void rerunGroupStep() override { DBLookupComboBox9Click(); }

@@ -348,7 +348,7 @@ bool TForm2::findStreamRule(const std::string& stream, const std::string& teache
         // The stream has no grading rule yet: the teacher builds one.
         RuleIdText.clear();
         EditorOpenedForMissingRule = true;
-        auto editor = std::make_unique<structure::TForm_7>(*this, this);
+        auto editor = std::make_unique<structure::TForm_7>(dm_, *this, this);
         editor->exec();
     }
     return true;
@@ -378,6 +378,19 @@ void TForm2::openSheetForms(const db::Value& chosen, bool stream) {
     }
     forms.param("@id_ebe_var").setValue(std::int64_t{RuleId});
     forms.open();
+}
+
+// What the structure editor builds its rule for: the cascade's current choice.
+structure::StreamChoice TForm2::streamChoice() const {
+    structure::StreamChoice c;
+    c.year = text(DBLookupComboBox1->keyValue());
+    c.semester = currentText(dm_.ADOQ_g_sem, "id_sem");
+    c.discipline = currentText(dm_.ADOQ_Discipline, "id_discipline");
+    c.credits = currentText(dm_.ADOQ_Discipline, "kredit");
+    c.assessment = text(assessmentKey());
+    c.stream = currentText(dm_.ADOQ_group, "id_gr_potok");
+    c.teacher = decimal(data::loginContext().TeacherId);
+    return c;
 }
 
 }  // namespace sheet
