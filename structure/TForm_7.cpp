@@ -39,13 +39,16 @@ QPixmap gridRowPicture(const QString& name, const QString& value, const QFont& f
     p.setPen(QColor(0xA0, 0xA0, 0xA0));
     p.drawRect(0, 0, stripWidth - 1, stripHeight - 1);
     p.drawLine(valueCellLeft, 0, valueCellLeft, stripHeight);
+    QFont small = font;
+    small.setPointSizeF(font.pointSizeF() - 1);
+    p.setFont(small);
+    p.setPen(Qt::black);
+    const QRect nameCell(4, 0, valueCellLeft - 6, stripHeight);
+    p.drawText(nameCell, Qt::AlignLeft | Qt::AlignVCenter,
+               QFontMetrics(small).elidedText(name, Qt::ElideRight, nameCell.width()));
     QFont bold = font;
     bold.setBold(true);
     p.setFont(bold);
-    p.setPen(Qt::black);
-    const QRect nameCell(4, 0, valueCellLeft - 8, stripHeight);
-    p.drawText(nameCell, Qt::AlignLeft | Qt::AlignVCenter,
-               QFontMetrics(bold).elidedText(name, Qt::ElideRight, nameCell.width()));
     p.drawText(QRect(valueCellLeft + 4, 0, 101 - 8, stripHeight), Qt::AlignRight | Qt::AlignVCenter,
                value);
     return picture;
@@ -156,7 +159,7 @@ void TForm_7::buildPointsPanel() {
     DS_est_config2 = new ui::DataSource(&dm_.ADOQ_est_config2, this);
     DBGridEh2 = new ui::DataGrid(GroupBox2);
     DBGridEh2->setObjectName(QStringLiteral("DBGridEh2"));
-    DBGridEh2->setGeometry(10, 70, stripWidth, 262);
+    DBGridEh2->setGeometry(10, 70, stripWidth, 250);
     DBGridEh2->setOptions(ui::DataGrid::Editing | ui::DataGrid::Indicator);
     DBGridEh2->setAllowedOperations(ui::DataGrid::AllowUpdate);
     DBGridEh2->horizontalHeader()->setMinimumHeight(40);
@@ -223,13 +226,13 @@ void TForm_7::buildPointsPanel() {
 void TForm_7::buildDeadlinesPanel() {
     GroupBox1 = new QGroupBox(QStringLiteral("Сроки сдачи контрольной точки"), this);
     GroupBox1->setObjectName(QStringLiteral("GroupBox1"));
-    GroupBox1->setFont(boldOf(font()));
+    // Only the title is bold, not the grid and the button inside.
+    GroupBox1->setStyleSheet(QStringLiteral("QGroupBox { font-weight: bold; }"));
     GroupBox1->setGeometry(832 - 473, 32, 473, 486);
 
     DS_individualPermissPotok = new ui::DataSource(&dm_.ADOQ_individualPermissPotok, this);
     DBGridEh1 = new ui::DataGrid(GroupBox1);
     DBGridEh1->setObjectName(QStringLiteral("DBGridEh1"));
-    DBGridEh1->setFont(font());
     DBGridEh1->setGeometry(16, 24, 441, 324);
     DBGridEh1->setOptions(ui::DataGrid::Editing | ui::DataGrid::Indicator);
     DBGridEh1->setAllowedOperations(ui::DataGrid::AllowUpdate);
@@ -245,7 +248,6 @@ void TForm_7::buildDeadlinesPanel() {
 
     Button1 = new QPushButton(QStringLiteral("Подтвердить"), GroupBox1);
     Button1->setObjectName(QStringLiteral("Button1"));
-    Button1->setFont(font());
     Button1->setGeometry(16, 24 + 324 + 6, 441, 28);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }
