@@ -5,6 +5,7 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPainter>
@@ -134,19 +135,19 @@ void TForm_7::buildPointsPanel() {
     Label4 = new QLabel(QStringLiteral("Количество контрольных точек:"), GroupBox2);
     Label4->setObjectName(QStringLiteral("Label4"));
     Label4->setFont(boldOf(font()));
-    Label4->setGeometry(10, 14, 215, 22);
+    Label4->setGeometry(10, 14, 232, 22);
     ComboBox1 = new QComboBox(GroupBox2);
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(true);
     for (int i = 1; i <= 10; ++i) ComboBox1->addItem(QString::number(i));
     ComboBox1->setCurrentIndex(-1);
     ComboBox1->setEditText(QString());
-    ComboBox1->setGeometry(228, 14, 56, 22);
+    ComboBox1->setGeometry(244, 14, 56, 22);
     SpeedButton1 = new QToolButton(GroupBox2);
     SpeedButton1->setObjectName(QStringLiteral("SpeedButton1"));
     SpeedButton1->setIcon(tickIcon());
     SpeedButton1->setAutoRaise(true);
-    SpeedButton1->setGeometry(288, 14, 24, 22);
+    SpeedButton1->setGeometry(304, 14, 24, 22);
     connect(SpeedButton1, &QToolButton::clicked, this, [this] { SpeedButton1Click(); });
 
     RzCheckBox1 = new QCheckBox(QStringLiteral("Дополнительный балл:"), GroupBox2);
@@ -205,7 +206,7 @@ void TForm_7::buildPointsPanel() {
     SpeedButton2->setObjectName(QStringLiteral("SpeedButton2"));
     SpeedButton2->setFont(boldOf(font()));
     SpeedButton2->setToolTip(QStringLiteral("Подтвердить"));
-    SpeedButton2->setGeometry(10, gridBottom + 6, stripWidth, 28);
+    SpeedButton2->setGeometry(10, gridBottom + 6, 357, 28);
     connect(SpeedButton2, &QPushButton::clicked, this, [this] { SpeedButton2Click(); });
 
     Memo1 = new QPlainTextEdit(GroupBox2);
@@ -304,6 +305,15 @@ void TForm_7::showEvent(QShowEvent* event) {
         move(owner.center() - rect().center());
     }
     if (auto& hook = shownHook()) hook(*this);
+}
+
+void TForm_7::keyPressEvent(QKeyEvent* event) {
+    // Esc cancels an edit in a grid; it never closes the editor and loses its work.
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TForm_7::done(int result) {

@@ -56,6 +56,9 @@ TEST_F(Editor, OpensOnTheChosenStreamWithAnEmptyRule) {
     EXPECT_FALSE(editor->Panel2->isVisible());
     QTest::mouseClick(editor->RzCheckBox1, Qt::LeftButton);
     EXPECT_TRUE(editor->Panel2->isVisible());
+    // Esc does not close the editor
+    QTest::keyClick(editor.get(), Qt::Key_Escape);
+    EXPECT_TRUE(editor->isVisible());
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
 }
 
