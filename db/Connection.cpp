@@ -103,6 +103,17 @@ BatchResult Connection::callProcedure(std::string_view name, std::span<Argument>
     return backend().callProcedure(name, args, effectiveTimeout(timeoutSeconds));
 }
 
+Transaction::~Transaction() {
+    if (done_) return;
+    try {
+        connection_.rollback();
+    } catch (const Error&) {
+        // The server may have ended the transaction already (a failed write-back
+        // inside it rolls everything back); the error that left the scope is the one
+        // to report.
+    }
+}
+
 }  // namespace db
 
 #ifndef QOR28_DB_EMBEDDED

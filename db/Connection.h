@@ -51,6 +51,13 @@ class Connection {
     BatchResult callProcedure(std::string_view name, std::span<Argument> args,
                               int timeoutSeconds = -1);
 
+    // Several commands as one unit: nothing of them stays when the unit is rolled back.
+    // Units nest as SQL Server's transactions do (a dataset's write-back inside one
+    // joins it): only the outermost commit writes, and a rollback ends them all.
+    void beginTransaction() { backend().beginTransaction(); }
+    void commit() { backend().commit(); }
+    void rollback() { backend().rollback(); }
+
     // The open backend; opens the connection when it is closed.
     Backend& backend();
     // Puts something between the open connection and its backend (a test's backend that
@@ -73,6 +80,27 @@ class Connection {
     std::unique_ptr<Backend> backend_;
     Kind kind_ = Kind::None;
     int commandTimeout_ = 30;
+};
+
+// A transaction for the scope it lives in: rolled back when the scope is left without
+// commit(), so that an error leaves nothing of the unit behind.
+class Transaction {
+  public:
+    explicit Transaction(Connection& connection) : connection_(connection) {
+        connection_.beginTransaction();
+    }
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    void commit() {
+        done_ = true;
+        connection_.commit();
+    }
+
+  private:
+    Connection& connection_;
+    bool done_ = false;
 };
 
 }  // namespace db

@@ -299,7 +299,7 @@ bool TForm2::findStreamRule() {
         // The stream has no grading rule yet: the teacher builds one.
         Choice.RuleIdText.clear();
         Choice.EditorOpenedForMissingRule = true;
-        auto editor = std::make_unique<structure::TForm_7>(*this, this);
+        auto editor = std::make_unique<structure::TForm_7>(dm_, *this, this);
         editor->exec();
     }
     return true;

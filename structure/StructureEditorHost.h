@@ -1,10 +1,28 @@
 #pragma once
 
+#include <string>
+
 namespace data {
 struct SheetChoice;
 }
 
 namespace structure {
+
+// The teacher's current choice as the structure editor writes it into its statements:
+// each value as its plain text (the academic year's key, the semester's id_sem, the
+// discipline and its credits, the assessment's key, the stream, the signed-in teacher).
+struct StreamChoice {
+    std::string year;
+    std::string semester;
+    std::string discipline;
+    std::string credits;
+    std::string assessment;
+    std::string stream;
+    std::string teacher;
+};
+
+// The editor's texts of the main window's sheet choice.
+StreamChoice streamChoiceOf(const data::SheetChoice& choice);
 
 // What the structure editor reaches of the main window: the teacher's sheet choice (the
 // stream the new rule is for, and whether the selection cascade opened the editor for a

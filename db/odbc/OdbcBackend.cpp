@@ -341,7 +341,7 @@ OdbcBackend::OdbcBackend(const std::string& odbcConnectionString) {
 
 OdbcBackend::~OdbcBackend() {
     if (dbc_) {
-        if (inTransaction_) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
+        if (transactionDepth_ > 0) SQLEndTran(SQL_HANDLE_DBC, dbc_, SQL_ROLLBACK);
         SQLDisconnect(dbc_);
         SQLFreeHandle(SQL_HANDLE_DBC, dbc_);
     }
@@ -431,17 +431,19 @@ BatchResult OdbcBackend::callProcedure(std::string_view name, std::span<Argument
 }
 
 void OdbcBackend::beginTransaction() {
-    if (inTransaction_) throw Error("A transaction is already running on this connection");
-    check(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
-                            reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
-          SQL_HANDLE_DBC, dbc_);
-    inTransaction_ = true;
-    traceNote("BEGIN TRANSACTION (the driver's autocommit switched off)");
+    if (transactionDepth_ == 0) {
+        check(SQLSetConnectAttr(dbc_, SQL_ATTR_AUTOCOMMIT,
+                                reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
+              SQL_HANDLE_DBC, dbc_);
+        traceNote("BEGIN TRANSACTION (the driver's autocommit switched off)");
+    }
+    ++transactionDepth_;
 }
 
 void OdbcBackend::endTransaction(bool commitIt) {
-    if (!inTransaction_) return;
-    inTransaction_ = false;
+    if (transactionDepth_ == 0) return;
+    if (commitIt && --transactionDepth_ > 0) return;
+    transactionDepth_ = 0;
     traceNote(commitIt ? "COMMIT TRANSACTION (through the driver)"
                        : "ROLLBACK TRANSACTION (through the driver)");
     SQLRETURN rc = SQLEndTran(SQL_HANDLE_DBC, dbc_, commitIt ? SQL_COMMIT : SQL_ROLLBACK);

@@ -43,7 +43,9 @@ class OdbcBackend : public Backend {
     void* env_ = nullptr;
     void* dbc_ = nullptr;
     std::string dbmsName_;
-    bool inTransaction_ = false;
+    // Transactions nest as SQL Server's do: only the outermost commit ends one, and a
+    // rollback at any depth ends it.
+    int transactionDepth_ = 0;
     bool sqlite_ = false;
 };
 

@@ -244,6 +244,45 @@ TEST_P(DatasetEdit, MovingAwayPostsAChangedRowAndCancelsAnUnchangedOne) {
                               "afterEdit", "beforeCancel", "afterCancel"}));
 }
 
+// Statements and a dataset's write-backs made in one transaction stay or go together;
+// a write-back failing inside it ends the whole transaction, as on SQL Server.
+TEST_P(DatasetEdit, ATransactionKeepsStatementsAndWriteBacksTogether) {
+    auto work = [&](bool commitIt) {
+        db::Transaction unit(conn);
+        conn.execute("INSERT INTO mark (id_student, m1, p35) VALUES (4, 1.5, 'T-1')");
+        marks.append();
+        marks.field("id_student").setValue(Value(4));
+        marks.field("p35").setValue(text("T-2"));
+        marks.post();
+        marks.setRecNo(1);
+        marks.edit();
+        marks.field("m1").setValue(Value(33.0));
+        marks.post();
+        if (commitIt) unit.commit();
+    };
+    work(false);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark WHERE id_student = 4"), Value(0));
+    EXPECT_EQ(markOf(1), Value(10.5));
+    marks.close();
+    marks.open();
+    work(true);
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark WHERE id_student = 4"), Value(2));
+    EXPECT_EQ(markOf(1), Value(33.0));
+
+    {
+        db::Transaction unit(conn);
+        conn.execute("INSERT INTO mark (id_student, m1, p35) VALUES (3, 2.5, 'T-3')");
+        marks.edit();
+        marks.field("p35").clear();  // refused by the server
+        EXPECT_THROW(marks.post(), db::Error);
+        marks.cancel();
+    }
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark WHERE p35 = 'T-3'"), Value(0));
+    // the connection is back to one statement at a time
+    conn.execute("INSERT INTO mark (id_student, m1, p35) VALUES (3, 2.5, 'T-4')");
+    EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark WHERE p35 = 'T-4'"), Value(1));
+}
+
 TEST_P(DatasetEdit, InsertReadsBackTheNewKeyAndDeleteRemovesByKey) {
     marks.setRecNo(2);
     marks.insert();

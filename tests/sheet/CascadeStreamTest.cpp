@@ -135,7 +135,7 @@ TEST_F(Stream, TheEditorClosedWithTheFlagClearRunsTheGroupStepAgain) {
     form->DBLookupComboBox3->setEnabled(false);
     form->Choice.RuleId = 0;
     ASSERT_FALSE(form->Choice.EditorOpenedForMissingRule);
-    structure::TForm_7 dialog(*form, form.get());
+    structure::TForm_7 dialog(dm, *form, form.get());
     dialog.exec();
     EXPECT_EQ(editor.shown, 1);
     EXPECT_TRUE(form->DBLookupComboBox3->isEnabled());
