@@ -36,7 +36,7 @@ void Editor::openEditor() {
     chooseUpToDiscipline(11, "Философия {3}");
     pickText(form->DBLookupComboBox9, "Поток 102");
     structure::TForm_7::shownHook() = {};
-    ASSERT_TRUE(form->EditorOpenedForMissingRule);
+    ASSERT_TRUE(form->Choice.EditorOpenedForMissingRule);
     editor = std::make_unique<structure::TForm_7>(dm, *form, form.get());
     editor->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(editor.get()));

@@ -179,9 +179,9 @@ TEST_F(Editor, FinalisingWritesTheFormulasTheLinkAndTheTermsAndTheSheetOpens) {
     // closing empties the sheet-form list; the stream chosen again has its rule and sheet
     editor->close();
     EXPECT_FALSE(form->DBLookupComboBox3->isEnabled());
-    form->EditorOpenedForMissingRule = false;
+    form->Choice.EditorOpenedForMissingRule = false;
     pickText(form->DBLookupComboBox9, "Поток 102");
-    EXPECT_EQ(form->RuleIdText.toStdString(), rule);
+    EXPECT_EQ(form->Choice.RuleIdText, rule);
     pickText(form->DBLookupComboBox3, "Ведомость");
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
     ui::DataGrid* grid = form->KXDBGridEh1;
