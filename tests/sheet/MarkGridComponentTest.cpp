@@ -3,6 +3,7 @@
 // shortcut, and that the window's answer before a deletion lists the selected rows and
 // lets a confirmed deletion write its history row.
 
+#include <sqlite3.h>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
@@ -79,6 +80,56 @@ class MarkGridComponent : public SignedIn {
         auto engine = server::Engine::open(database.toStdString(), server::qor::demo::bootLogin,
                                            server::qor::demo::bootPassword);
         return db::toInteger(engine->execute(sql).resultSets.at(0).rows.at(0).at(0));
+    }
+
+    std::string idAt(int row) {
+        return db::toText(marks().valueAt(row, marks().field("id_mark_mag").index()));
+    }
+    // How many deletion history rows a mark row has.
+    static std::string deletionLog(const std::string& id) {
+        return "SELECT COUNT(*) FROM QOR_LOG WHERE [table] = 'mark_mag' AND row_id = " + id +
+               " AND descr LIKE 'Запись с уникальным номером - %'";
+    }
+    // Closes a mark row as the dean's office does, behind the server's rules (which let no
+    // workstation close a row), straight in the database file.
+    void closeAtDeansOffice(const std::string& id) {
+        sqlite3* file = nullptr;
+        ASSERT_EQ(sqlite3_open(database.toUtf8().constData(), &file), SQLITE_OK);
+        sqlite3_busy_timeout(file, 5000);
+        const std::string sql =
+            "DROP TRIGGER mark_mag_identity; DROP TRIGGER mark_mag_owner_update;"
+            "DROP TRIGGER mark_mag_stamp;"
+            "UPDATE mark_mag SET is_closed = 1 WHERE id_mark_mag = " +
+            id + ";";
+        char* error = nullptr;
+        const int rc = sqlite3_exec(file, sql.c_str(), nullptr, nullptr, &error);
+        EXPECT_EQ(rc, SQLITE_OK) << (error ? error : "");
+        sqlite3_free(error);
+        sqlite3_close(file);
+        EXPECT_EQ(
+            count("SELECT COUNT(*) FROM mark_mag WHERE is_closed <> 0 AND id_mark_mag = " + id), 1);
+    }
+    // Answers the warning window, once it is shown, with "Да" or "Нет".
+    static void answer(bool yes) {
+        QTimer::singleShot(0, [yes] {
+            if (auto* w = qobject_cast<TForm1*>(QApplication::activeModalWidget()))
+                (yes ? w->BitBtn1 : w->BitBtn2)->click();
+        });
+    }
+    // The change history is attached to the sheet when the window is created; until the
+    // window does it itself, the test attaches it the same way.
+    void attachHistory() {
+        if (marks().beforeDelete) return;
+        recorder = std::make_unique<history::TADOUpdateHistoryExec>();
+        const history::HistoryAuthor author{data::loginContext().LoginName,
+                                            form->ComputerName.toStdString()};
+        recorder->OnRecordDeleted = [author](const std::string& p, db::Dataset& d,
+                                             const std::string& t, const std::string& k,
+                                             std::vector<std::string>& statements) {
+            history::WriteDeletion(p, d, t, k, statements, author);
+        };
+        recorder->OnFlush = [this](std::vector<std::string>& s) { form->ExecuteStatements(s); };
+        recorder->Attach(marks(), "mark_mag", "id_mark_mag", true, true);
     }
 
     int sounds = 0;
@@ -246,46 +297,48 @@ TEST_F(MarkGridComponent, ConfirmDeleteListsTheSelectedRows) {
 // component asks through the window, and a row the teacher confirmed goes from the sheet
 // and the server with its history row.
 TEST_F(MarkGridComponent, AConfirmedDeleteLeavesItsHistoryRow) {
-    // The change history is attached to the sheet when the window is created; until the
-    // window does it itself, the test attaches it the same way.
-    if (!marks().beforeDelete) {
-        recorder = std::make_unique<history::TADOUpdateHistoryExec>();
-        const history::HistoryAuthor author{data::loginContext().LoginName,
-                                            form->ComputerName.toStdString()};
-        recorder->OnRecordDeleted = [author](const std::string& p, db::Dataset& d,
-                                             const std::string& t, const std::string& k,
-                                             std::vector<std::string>& statements) {
-            history::WriteDeletion(p, d, t, k, statements, author);
-        };
-        recorder->OnFlush = [this](std::vector<std::string>& s) { form->ExecuteStatements(s); };
-        recorder->Attach(marks(), "mark_mag", "id_mark_mag", true, true);
-    }
+    attachHistory();
     events()->setEditActions(gridevents::geaSelectAllEh | gridevents::geaDeleteEh);
     const int rows = marks().recordCount();
-    marks().setRecNo(2);
-    const std::int64_t id = marks().field("id_mark_mag").asInteger();
-    const std::string idText = std::to_string(id);
-    const std::string where = "FROM QOR_LOG WHERE [table] = 'mark_mag' AND row_id = " + idText +
-                              " AND descr LIKE 'Запись с уникальным номером - %'";
-    const std::int64_t logBefore = count("SELECT COUNT(*) " + where);
+    const std::string id = idAt(1);
+    const std::int64_t logBefore = count(deletionLog(id));
 
     for (bool yes : {false, true}) {
         SCOPED_TRACE(yes);
         select({1});
-        QTimer::singleShot(0, [yes] {
-            if (auto* w = qobject_cast<TForm1*>(QApplication::activeModalWidget()))
-                (yes ? w->BitBtn1 : w->BitBtn2)->click();
-        });
+        answer(yes);
         press(grid(), Qt::Key_Delete, Qt::ControlModifier);
         EXPECT_EQ(marks().recordCount(), yes ? rows - 1 : rows);
-        EXPECT_EQ(count("SELECT COUNT(*) FROM mark_mag WHERE id_mark_mag = " + idText),
-                  yes ? 0 : 1);
-        EXPECT_EQ(count("SELECT COUNT(*) " + where + " AND descr LIKE " +
-                        "'Запись с уникальным номером - %'"),
-                  logBefore + (yes ? 1 : 0));
+        EXPECT_EQ(count("SELECT COUNT(*) FROM mark_mag WHERE id_mark_mag = " + id), yes ? 0 : 1);
+        EXPECT_EQ(count(deletionLog(id)), logBefore + (yes ? 1 : 0));
     }
     EXPECT_EQ(sounds, 2);
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+}
+
+// A row the server refuses to delete (closed by the dean's office) is reported with the
+// server's words, stays on the sheet and gets no history row; the other selected row goes.
+TEST_F(MarkGridComponent, ARefusedDeleteIsReportedAndLeavesNoHistoryRow) {
+    attachHistory();
+    events()->setEditActions(gridevents::geaDeleteEh);
+    const int rows = marks().recordCount();
+    const std::string closed = idAt(2), open = idAt(4);
+    closeAtDeansOffice(closed);
+    const std::int64_t closedLog = count(deletionLog(closed));
+    const std::int64_t openLog = count(deletionLog(open));
+
+    select({2, 4});
+    answer(true);
+    press(grid(), Qt::Key_Delete, Qt::ControlModifier);
+    ASSERT_EQ(log.messages.size(), 1) << log.texts().join('|').toStdString();
+    EXPECT_TRUE(log.texts()[0].contains("Строка ведомости закрыта деканатом: удалить её нельзя."))
+        << log.texts()[0].toStdString();
+    EXPECT_EQ(marks().recordCount(), rows - 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM mark_mag WHERE id_mark_mag = " + closed), 1);
+    EXPECT_EQ(count("SELECT COUNT(*) FROM mark_mag WHERE id_mark_mag = " + open), 0);
+    EXPECT_EQ(count(deletionLog(closed)), closedLog);
+    EXPECT_EQ(count(deletionLog(open)), openLog + 1);
+    EXPECT_NE(marks().state(), db::DatasetState::Edit);
 }
 
 }  // namespace
