@@ -24,6 +24,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     setWindowTitle(signin::TForm8::mainWindowCaption());
     buildControls();
     connectCascade();
+    setUpGridEvents();
     IdIPWatch1 = new signin::AddressWatcher(true, this);
 
     bool signedIn = false;

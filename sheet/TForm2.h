@@ -24,6 +24,9 @@ class QToolButton;
 namespace data {
 class TDM_ZOL_3;
 }
+namespace gridevents {
+class TKXDBGridEvents;
+}
 namespace signin {
 class AddressWatcher;
 class TForm4;
@@ -42,7 +45,8 @@ namespace sheet {
 // semester, discipline, form of assessment, group or stream, department, sheet form).
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
-// rows); the statements it sends are built in SheetStatements.cpp.
+// rows), TForm2GridEvents.cpp (the mark grid's behaviour component); the statements it sends
+// are built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -102,6 +106,9 @@ class TForm2 : public QMainWindow,
     QLabel* StatusPanels[4];
     QMenu* PopupMenu1;
     QAction* N2;
+    // The mark grid's behaviour component: select all is its only row action, and it
+    // paints the grid's cells (current and selected rows, duplicates, pasted rows).
+    gridevents::TKXDBGridEvents* F4_KX_DM_ZOL_3;
 
     // The window's data sources over the data module's list datasets.
     ui::DataSource* DS_Year;
@@ -135,6 +142,15 @@ class TForm2 : public QMainWindow,
     // Runs each statement as a command, in order; an error stops the list.
     void ExecuteStatements(const std::vector<std::string>& statements);
 
+  public:
+    // Handlers of the grid component's events (plain methods: their reference arguments
+    // are not for signals).
+    // The question before rows are deleted or cut: the selected rows are listed in the
+    // warning window, and only "Да" lets them go.
+    void F4_KX_DM_ZOL_3KXDBEOnConfirmDelete(ui::DataGrid& sender, bool& canDelete);
+    // Key-down: the window leaves every key to the component and the grid.
+    void F4_KX_DM_ZOL_3KeyDown(ui::DataGrid& sender, int& key, Qt::KeyboardModifiers shift);
+
   protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -145,6 +161,8 @@ class TForm2 : public QMainWindow,
     void buildSheetRow(QWidget* row);
     void buildStatusBar();
     void connectCascade();
+    // Attaches the grid component to the mark grid with the window's settings.
+    void setUpGridEvents();
 
     // Shared first moves of steps 1 to 3: no sheet, no filter, no department list.
     void closeSheet();
