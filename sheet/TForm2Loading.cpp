@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "data/LoginContext.h"
 #include "data/TDM_ZOL_3.h"
@@ -54,6 +55,8 @@ void TForm2::DBLookupComboBox3Click() {
     SheetFormId = db::toInteger(key) == -1 ? 1 : static_cast<int>(db::toInteger(key));
 
     ui::DataGrid* grid = KXDBGridEh1;
+    // The columns are rebuilt as one change: one reset and one layout of the grid.
+    std::optional<ui::DataGrid::ColumnUpdate> batch(std::in_place, grid);
     grid->setAutoFitColumns(false);
     for (int i = grid->columnCount() - 1; i >= kFixedColumns; --i) grid->removeColumn(i);
 
@@ -95,12 +98,14 @@ void TForm2::DBLookupComboBox3Click() {
     for (ui::DataGridColumn* c : {date, grade, other, attendance}) c->setColor(Qt::white);
 
     grid->setAutoFitColumns(true);
+    batch.reset();
     ComboBox1Change();
 }
 
 // The load proper, also run when the filter changes.
 void TForm2::ComboBox1Change() {
     ui::DataGrid* grid = KXDBGridEh1;
+    std::optional<ui::DataGrid::ColumnUpdate> batch(std::in_place, grid);
     db::Dataset& sheet = dm_.ADO_SP_Sort;
     const db::Value speciality = current(dm_.ADOQ_g_s, "id_speciality");
     dm_.LoadGradeBands(IsStream == 0 && !db::isNull(speciality) ? db::toInteger(speciality) : 0);
@@ -234,8 +239,10 @@ void TForm2::ComboBox1Change() {
     if (someEditable) grid->column(last - 1)->setReadOnly(false);
 
     sheet.enableControls();
+    batch.reset();
     grid->setCurrentIndex(grid->model()->index(0, 1));
     if (loadingNotice_) loadingNotice_->close();
+    batch.emplace(grid);
     sheet.close();
     sheet.open();
 }

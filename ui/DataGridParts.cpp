@@ -33,13 +33,44 @@ DataGridTitles::DataGridTitles(DataGrid* grid) : QHeaderView(Qt::Horizontal, gri
 }
 
 int DataGridTitles::titleHeight(int logicalIndex, int width) const {
-    QFontMetrics fm(grid_->titleFont());
+    const QFont font = grid_->titleFont();
     DataGridColumn* c = grid_->column(logicalIndex);
-    QString title = c ? c->title() : QString();
-    int w = std::max(8, width - 2 * kPadding);
+    const QString title = c ? c->title() : QString();
+    const int w = std::max(8, width - 2 * kPadding);
+    const QString key = font.key() + QChar(0) + QString::number(w) + QChar(0) + title;
+    auto found = heights_.constFind(key);
+    if (found != heights_.constEnd()) return *found;
+    if (heights_.size() > 4096) heights_.clear();  // fonts and widths come and go
+    QFontMetrics fm(font);
     QRect r = fm.boundingRect(QRect(0, 0, w, 10000), titleFlags(fm, title, w),
                               title.isEmpty() ? " " : title);
-    return r.height() + 2 * kPadding + 2;
+    const int height = r.height() + 2 * kPadding + 2;
+    heights_.insert(key, height);
+    return height;
+}
+
+void DataGridTitles::mousePressEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mousePressEvent(event);
+    byUser_ = false;
+}
+
+void DataGridTitles::mouseMoveEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mouseMoveEvent(event);
+    byUser_ = false;
+}
+
+void DataGridTitles::mouseReleaseEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mouseReleaseEvent(event);
+    byUser_ = false;
+}
+
+void DataGridTitles::mouseDoubleClickEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mouseDoubleClickEvent(event);
+    byUser_ = false;
 }
 
 QSize DataGridTitles::sectionSizeFromContents(int logicalIndex) const {
