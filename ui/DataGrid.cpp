@@ -608,6 +608,8 @@ bool DataGrid::keyDown(int& key, Qt::KeyboardModifiers modifiers) {
     return key != 0;
 }
 
+void DataGrid::keyboardSearch(const QString&) {}
+
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
     // A key the cell editor passed on has been through the hook already.

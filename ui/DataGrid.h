@@ -166,6 +166,9 @@ class DataGrid : public QTableView {
   protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A grid never jumps to the row whose text begins with what was typed: a key on a
+    // cell that cannot be edited changes nothing.
+    void keyboardSearch(const QString& search) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void updateGeometries() override;
