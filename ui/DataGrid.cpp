@@ -422,6 +422,13 @@ QString DataGrid::cellText(int row, int columnIndex) const {
     return QString::fromStdString(db::toText(ds->valueAt(row, c->fieldIndex_)));
 }
 
+bool DataGrid::cellTextElided(int columnIndex, const QString& text) const {
+    const DataGridColumn* c = column(columnIndex);
+    if (!c || text.isEmpty()) return false;
+    return QFontMetrics(c->font()).horizontalAdvance(text) >
+           columnWidth(columnIndex) - 2 * kCellPadding;
+}
+
 QRect DataGrid::cellRect(int row, int columnIndex) const {
     return visualRect(model_->index(row, columnIndex));
 }

@@ -122,6 +122,8 @@ class DataGrid : public QTableView {
     // A value of a shown row by field name without moving the dataset (for draw hooks).
     db::Value cellValue(int row, const QString& fieldName) const;
     QString cellText(int row, int column) const;
+    // Whether a text is too wide for a cell of the column and is shown cut short.
+    bool cellTextElided(int column, const QString& text) const;
     // The rectangle of a cell in viewport coordinates (empty when not shown).
     QRect cellRect(int row, int column) const;
 

@@ -23,6 +23,11 @@ QVariant DataGridModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid() || index.row() >= rows_ || index.column() >= columns_) return {};
     if (role == Qt::DisplayRole || role == Qt::EditRole)
         return grid_->cellText(index.row(), index.column());
+    if (role == Qt::ToolTipRole) {
+        // a text cut short in its cell shows whole
+        const QString text = grid_->cellText(index.row(), index.column());
+        return grid_->cellTextElided(index.column(), text) ? QVariant(text) : QVariant();
+    }
     if (role == Qt::TextAlignmentRole) {
         const DataGridColumn* c = grid_->column(index.column());
         return c ? QVariant(static_cast<int>(c->alignment())) : QVariant();
@@ -35,7 +40,9 @@ QVariant DataGridModel::headerData(int section, Qt::Orientation orientation, int
         const DataGridColumn* c = section < columns_ ? grid_->column(section) : nullptr;
         if (!c) return {};
         if (role == Qt::DisplayRole) return c->title();
-        if (role == Qt::ToolTipRole && !c->titleHint().isEmpty()) return c->titleHint();
+        // The whole title (a narrow column shows it broken), then the column's hint.
+        if (role == Qt::ToolTipRole)
+            return c->titleHint().isEmpty() ? c->title() : c->title() + u'\n' + c->titleHint();
         return {};
     }
     if (role != Qt::DisplayRole) return {};
