@@ -31,6 +31,19 @@ TEST_F(Titles, LongTitlesWrapAtBlanksAndSyllablesAndShowWholeAsToolTips) {
     EXPECT_EQ(shown("teacher"), (QStringList{"Преподава-", "тель"}));
     EXPECT_EQ(shown("ball1"), (QStringList{"Об-", "щий", "балл"}));
     EXPECT_EQ(shown("calc1"), (QStringList{"Рей-", "тинг", "до-", "пус-", "ка"}));
+    // a student's name cut short in its cell is its tool tip; a group that fits has none
+    const int student = grid->columnByField(QStringLiteral("student"))->index();
+    const QString name = grid->cellText(0, student);
+    ASSERT_TRUE(grid->cellTextElided(student, name)) << name.toStdString();
+    EXPECT_EQ(grid->model()->index(0, student).data(Qt::ToolTipRole).toString(), name);
+    const int group = grid->columnByField(QStringLiteral("p20"))->index();
+    EXPECT_FALSE(grid->model()->index(0, group).data(Qt::ToolTipRole).isValid());
+    // the discipline list cut short gives its whole text
+    ui::LookupComboBox* discipline = form->DBLookupComboBox11;
+    EXPECT_EQ(discipline->elidedText(), QString());
+    discipline->setFixedWidth(90);
+    EXPECT_EQ(discipline->elidedText(), discipline->text());
+    EXPECT_FALSE(discipline->text().isEmpty());
     const QFontMetrics fm(grid->titleFont());
     for (int i = 0; i < grid->columnCount(); ++i) {
         if (grid->isColumnHidden(i)) continue;
