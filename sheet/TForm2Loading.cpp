@@ -41,6 +41,8 @@ void TForm2::DBLookupComboBox3Click() {
     Choice.SheetFormId = key == -1 ? 1 : static_cast<int>(key);
 
     ui::DataGrid* grid = KXDBGridEh1;
+    // The columns are rebuilt as one change: one reset and one layout of the grid.
+    std::optional<ui::DataGrid::ColumnUpdate> batch(std::in_place, grid);
     grid->setAutoFitColumns(false);
     for (int i = grid->columnCount() - 1; i >= kFixedColumns; --i) grid->removeColumn(i);
 
@@ -81,12 +83,14 @@ void TForm2::DBLookupComboBox3Click() {
     for (ui::DataGridColumn* c : {date, grade, other, attendance}) c->setColor(Qt::white);
 
     grid->setAutoFitColumns(true);
+    batch.reset();
     ComboBox1Change();
 }
 
 // The load proper, also run when the filter changes.
 void TForm2::ComboBox1Change() {
     ui::DataGrid* grid = KXDBGridEh1;
+    std::optional<ui::DataGrid::ColumnUpdate> batch(std::in_place, grid);
     db::Dataset& sheet = dm_.ADO_SP_Sort;
     const db::Value& speciality = Choice.speciality;
     dm_.LoadGradeBands(Choice.IsStream == 0 && !db::isNull(speciality) ? db::toInteger(speciality)
@@ -194,8 +198,10 @@ void TForm2::ComboBox1Change() {
     if (someEditable) grid->column(last - 1)->setReadOnly(false);
 
     sheet.enableControls();
+    batch.reset();
     grid->setCurrentIndex(grid->model()->index(0, 1));
     if (loadingNotice_) loadingNotice_->close();
+    batch.emplace(grid);
     sheet.close();
     sheet.open();
 }

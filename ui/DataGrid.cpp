@@ -49,8 +49,10 @@ DataGrid::DataGrid(QWidget* parent)
 
     connect(titles_, &QHeaderView::sectionResized, this, [this](int index, int, int size) {
         footer_->update();
-        if (applyingWidths_ || autoFit_) return;
-        if (DataGridColumn* c = column(index)) c->width_ = size;  // dragged by the user
+        // Only a title edge dragged by the person sets the column's width; the widths the
+        // grid applies (and Qt's own after a reset) do not.
+        if (applyingWidths_ || autoFit_ || !titles_->resizedByUser()) return;
+        if (DataGridColumn* c = column(index)) c->width_ = size;
     });
     connect(horizontalScrollBar(), &QScrollBar::valueChanged, footer_,
             qOverload<>(&QWidget::update));
@@ -90,14 +92,13 @@ db::Dataset* DataGrid::dataset() const {
 // Columns --------------------------------------------------------------------------------
 
 DataGridColumn* DataGrid::addColumn(const QString& fieldName) {
-    model_->beginColumnsChange();
+    beginColumnUpdate();
     columns_.push_back(std::unique_ptr<DataGridColumn>(new DataGridColumn(this)));
     DataGridColumn* c = columns_.back().get();
     c->fieldName_ = fieldName;
     c->title_ = fieldName;
-    resolveFields();
-    model_->endColumnsChange();
-    applyColumnLayout();
+    pendingReset_ = true;
+    endColumnUpdate();
     return c;
 }
 
@@ -120,24 +121,53 @@ int DataGrid::indexOfColumn(const DataGridColumn* column) const {
 
 void DataGrid::removeColumn(int index) {
     if (index < 0 || index >= columnCount()) return;
-    model_->beginColumnsChange();
+    beginColumnUpdate();
     columns_.erase(columns_.begin() + index);
-    model_->endColumnsChange();
-    applyColumnLayout();
+    pendingReset_ = true;
+    endColumnUpdate();
 }
 
 void DataGrid::clearColumns() {
-    model_->beginColumnsChange();
+    beginColumnUpdate();
     columns_.clear();
-    model_->endColumnsChange();
-    applyColumnLayout();
+    pendingReset_ = true;
+    endColumnUpdate();
 }
 
 DataGridColumn* DataGrid::currentColumn() const {
     return column(currentIndex().column());
 }
 
+void DataGrid::beginColumnUpdate() {
+    ++columnUpdates_;
+}
+
+void DataGrid::endColumnUpdate() {
+    if (columnUpdates_ == 0 || --columnUpdates_ > 0) return;
+    if (pendingReset_) {
+        // the columns (or the rows) are not what the view knows: everything again
+        pendingReset_ = pendingLayout_ = pendingRepaint_ = false;
+        datasetReset();
+        return;
+    }
+    if (pendingLayout_) applyColumnLayout();
+    if (pendingLayout_ || pendingRepaint_) {
+        if (model_->rowCount() > 0 && model_->columnCount() > 0)
+            emit model_->dataChanged(model_->index(0, 0), model_->index(model_->rowCount() - 1,
+                                                                        model_->columnCount() - 1));
+        if (model_->columnCount() > 0)
+            model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
+        footer_->update();
+        titles_->viewport()->update();
+    }
+    pendingLayout_ = pendingRepaint_ = false;
+}
+
 void DataGrid::resolveFields() {
+    if (columnsUpdating()) {
+        pendingReset_ = true;  // the fields are found once, at the end
+        return;
+    }
     db::Dataset* ds = dataset();
     for (const auto& c : columns_) {
         const db::Field* f =
@@ -147,19 +177,29 @@ void DataGrid::resolveFields() {
 }
 
 void DataGrid::columnChanged(DataGridColumn& column, bool layout) {
+    if (columnsUpdating()) {
+        pendingLayout_ = pendingLayout_ || layout;
+        pendingRepaint_ = true;
+        return;
+    }
     if (layout) {
         applyColumnLayout();
     } else {
         int i = column.index();
-        if (model_->rowCount() > 0 && i >= 0)
+        if (model_->rowCount() > 0 && i >= 0 && i < model_->columnCount())
             emit model_->dataChanged(model_->index(0, i), model_->index(model_->rowCount() - 1, i));
     }
-    model_->headerDataChanged(Qt::Horizontal, 0, std::max(0, columnCount() - 1));
+    if (model_->columnCount() > 0)
+        model_->headerDataChanged(Qt::Horizontal, 0, model_->columnCount() - 1);
     footer_->update();
     titles_->viewport()->update();
 }
 
 void DataGrid::applyColumnLayout() {
+    if (columnsUpdating()) {
+        pendingLayout_ = true;
+        return;
+    }
     for (int i = 0; i < columnCount(); ++i) setColumnHidden(i, !column(i)->visible());
     applyWidths();
     titles_->updateGeometry();
@@ -167,6 +207,10 @@ void DataGrid::applyColumnLayout() {
 }
 
 void DataGrid::applyWidths() {
+    if (columnsUpdating()) {
+        pendingLayout_ = true;
+        return;
+    }
     applyingWidths_ = true;
     double scale = 1.0;
     if (autoFit_) {
@@ -279,17 +323,19 @@ void DataGrid::updateGeometries() {
 // Selected rows ---------------------------------------------------------------------------
 
 bool DataGrid::isRowSelected(db::Bookmark row) const {
-    return row >= 0 && std::find(selected_.begin(), selected_.end(), row) != selected_.end();
+    return row >= 0 && selectedSet_.count(row) > 0;
 }
 
 void DataGrid::selectBookmark(db::Bookmark row, bool on) {
-    auto it = std::find(selected_.begin(), selected_.end(), row);
-    if (on && it == selected_.end()) {
+    const bool selected = isRowSelected(row);
+    if (on && !selected) {
         db::Dataset* ds = dataset();
         if (!ds || !ds->bookmarkValid(row)) return;
         selected_.push_back(row);
-    } else if (!on && it != selected_.end()) {
-        selected_.erase(it);
+        selectedSet_.insert(row);
+    } else if (!on && selected) {
+        selected_.erase(std::find(selected_.begin(), selected_.end(), row));
+        selectedSet_.erase(row);
     } else {
         return;
     }
@@ -301,7 +347,7 @@ void DataGrid::selectAllRows() {
     if (!ds) return;
     for (int row = 0; row < ds->rowCount(); ++row) {
         db::Bookmark b = ds->bookmarkAt(row);
-        if (b >= 0 && !isRowSelected(b)) selected_.push_back(b);
+        if (b >= 0 && selectedSet_.insert(b).second) selected_.push_back(b);
     }
     viewport()->update();
 }
@@ -313,7 +359,25 @@ void DataGrid::selectAll() {
 void DataGrid::clearRowSelection() {
     if (selected_.empty()) return;
     selected_.clear();
+    selectedSet_.clear();
     viewport()->update();
+}
+
+// Selected rows that are no longer among the dataset's rows are forgotten.
+void DataGrid::forgetVanishedRows() {
+    db::Dataset* ds = dataset();
+    if (!ds) {
+        selected_.clear();
+        selectedSet_.clear();
+        return;
+    }
+    std::unordered_set<db::Bookmark> shown;
+    shown.reserve(static_cast<std::size_t>(ds->rowCount()));
+    for (int row = 0; row < ds->rowCount(); ++row) shown.insert(ds->bookmarkAt(row));
+    auto gone = [&shown](db::Bookmark b) { return shown.count(b) == 0; };
+    for (db::Bookmark b : selected_)
+        if (gone(b)) selectedSet_.erase(b);
+    selected_.erase(std::remove_if(selected_.begin(), selected_.end(), gone), selected_.end());
 }
 
 void DataGrid::rowHeaderPressed(int row) {
@@ -335,6 +399,7 @@ void DataGrid::rowHeaderPressed(int row) {
         selectBookmark(b, !isRowSelected(b));
     } else {
         selected_.clear();
+        selectedSet_.clear();
         selectBookmark(b);
     }
     selectionAnchor_ = b;
@@ -353,8 +418,15 @@ db::Value DataGrid::cellValue(int row, const QString& fieldName) const {
 QString DataGrid::cellText(int row, int columnIndex) const {
     db::Dataset* ds = dataset();
     const DataGridColumn* c = column(columnIndex);
-    if (!ds || !c || c->fieldIndex_ < 0) return {};
+    if (!ds || !c || c->fieldIndex_ < 0 || c->fieldIndex_ >= ds->fieldCount()) return {};
     return QString::fromStdString(db::toText(ds->valueAt(row, c->fieldIndex_)));
+}
+
+bool DataGrid::cellTextElided(int columnIndex, const QString& text) const {
+    const DataGridColumn* c = column(columnIndex);
+    if (!c || text.isEmpty()) return false;
+    return QFontMetrics(c->font()).horizontalAdvance(text) >
+           columnWidth(columnIndex) - 2 * kCellPadding;
 }
 
 QRect DataGrid::cellRect(int row, int columnIndex) const {
@@ -396,47 +468,8 @@ bool DataGrid::cellEditable(int row, int columnIndex) const {
     return f && f->kind() == db::FieldKind::Data && !f->readOnly();
 }
 
-namespace {
-// A field of a lookup field's list, by name; null while the list is closed.
-const db::Field* listField(const db::Field& lookup, const std::string& name) {
-    const db::Dataset* list = lookup.lookupDataset();
-    return list && list->active() ? list->findField(name) : nullptr;
-}
-}  // namespace
-
 QStringList DataGrid::lookupChoices(int columnIndex) const {
-    const DataGridColumn* c = column(columnIndex);
-    const db::Field* f = c ? c->field() : nullptr;
-    if (!f || f->kind() != db::FieldKind::Lookup) return {};
-    const db::Field* shown = listField(*f, f->lookupResultField());
-    if (!shown) return {};
-    const db::Dataset* list = f->lookupDataset();
-    QStringList choices;
-    for (int row = 0; row < list->rowCount(); ++row)
-        choices << QString::fromStdString(db::toText(list->valueAt(row, shown->index())));
-    return choices;
-}
-
-void DataGrid::writeLookup(const DataGridColumn& c, const db::Field& f, const QString& text) {
-    db::Field& key = dataset()->field(f.keyField());
-    if (text.trimmed().isEmpty()) {
-        key.setValue(db::Value());
-        return;
-    }
-    const db::Field* shown = listField(f, f.lookupResultField());
-    const db::Field* listKey = listField(f, f.lookupKeyField());
-    const db::Dataset* list = f.lookupDataset();
-    const std::string wanted = text.toStdString();
-    for (int row = 0; shown && listKey && row < list->rowCount(); ++row) {
-        if (db::toText(list->valueAt(row, shown->index())) == wanted) {
-            key.setValue(list->valueAt(row, listKey->index()));
-            return;
-        }
-    }
-    throw db::Error(QStringLiteral("«%1» нет в списке значений столбца «%2». Выберите значение из "
-                                   "списка.")
-                        .arg(text.trimmed(), c.title().simplified())
-                        .toStdString());
+    return model_->lookupChoices(columnIndex);
 }
 
 bool DataGrid::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -451,53 +484,9 @@ void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint h
     // Enter in an editor commits; with Enter acting as Tab it then moves on, unless the
     // text was refused.
     if (hint == QAbstractItemDelegate::SubmitModelCache && (options_ & EnterMovesCells) &&
-        lastCommitOk_)
+        model_->lastWriteOk())
         hint = QAbstractItemDelegate::EditNextItem;
     QTableView::closeEditor(editor, hint);
-}
-
-db::Value DataGrid::parseCellText(const DataGridColumn& c, const db::Field& field,
-                                  const QString& text) const {
-    QString t = text.trimmed();
-    if (t.isEmpty()) return {};
-    QString where = QStringLiteral("в столбце «%1»").arg(c.title().simplified());
-    switch (field.type()) {
-        case db::Type::Integer: {
-            bool ok = false;
-            qlonglong v = t.toLongLong(&ok);
-            if (!ok)
-                throw db::Error(QStringLiteral("«%1» — не целое число. Введите целое число %2.")
-                                    .arg(t, where)
-                                    .toStdString());
-            return static_cast<std::int64_t>(v);
-        }
-        case db::Type::Float: {
-            bool ok = false;
-            double v = QString(t).replace(',', '.').toDouble(&ok);
-            if (!ok || !std::isfinite(v))
-                throw db::Error(QStringLiteral("«%1» — не число. Введите число %2.")
-                                    .arg(t, where)
-                                    .toStdString());
-            return v;
-        }
-        case db::Type::DateTime: {
-            db::DateTime d;
-            if (!db::parseDateTime(t.toStdString(), d))
-                throw db::Error(QStringLiteral("«%1» — не дата. Введите дату %2 в виде ДД.ММ.ГГГГ.")
-                                    .arg(t, where)
-                                    .toStdString());
-            return d;
-        }
-        case db::Type::Text:
-            if (field.size() > 0 && text.size() > field.size())
-                throw db::Error(QStringLiteral("Текст %1 длиннее %2 знаков.")
-                                    .arg(where)
-                                    .arg(field.size())
-                                    .toStdString());
-            return text.toStdString();
-        default:
-            return text.toStdString();
-    }
 }
 
 bool DataGrid::commitEditor() {
@@ -506,40 +495,15 @@ bool DataGrid::commitEditor() {
         if (!editor->isVisible() ||
             !(qobject_cast<QLineEdit*>(editor) || qobject_cast<QComboBox*>(editor)))
             continue;
-        lastCommitOk_ = true;
+        model_->clearWriteOutcome();
         commitData(editor);
-        return lastCommitOk_;
+        return model_->lastWriteOk();
     }
     return true;
 }
 
-bool DataGrid::commitCell(int row, int columnIndex, QString text) {
-    lastCommitOk_ = false;
-    db::Dataset* ds = dataset();
-    DataGridColumn* c = column(columnIndex);
-    if (!ds || !c || row != ds->currentRow() || !cellEditable(row, columnIndex)) return false;
-    lastCommitOk_ = true;
-    if (text == cellText(row, columnIndex)) return true;  // nothing changed
-    lastCommitOk_ = false;
-    try {
-        db::Field* f = c->field();
-        if (ds->state() == db::DatasetState::Browse) ds->edit();
-        db::Value value(text.toStdString());
-        bool handled = false;
-        if (c->onUpdateData) c->onUpdateData(*c, text, value, handled);
-        if (handled) return false;
-        // The check may have moved or closed the dataset; then there is nothing to write.
-        if (dataset() != ds || ds->currentRow() != row || c->field() != f || !f) return false;
-        if (f->kind() == db::FieldKind::Lookup)
-            writeLookup(*c, *f, text);
-        else
-            f->setValue(parseCellText(*c, *f, text));
-        lastCommitOk_ = true;
-        return true;
-    } catch (...) {
-        ControlDialogs::reportError(std::current_exception());
-        return false;
-    }
+bool DataGrid::commitCell(int row, int columnIndex, const QString& text) {
+    return model_->writeCell(row, columnIndex, text);
 }
 
 void DataGrid::openEditButton(int columnIndex) {
@@ -555,17 +519,14 @@ void DataGrid::openEditButton(int columnIndex) {
 // Following the dataset ----------------------------------------------------------------------
 
 void DataGrid::datasetReset() {
+    if (columnsUpdating()) {
+        pendingReset_ = true;
+        return;
+    }
     syncing_ = true;
     resolveFields();
     model_->reset();
-    db::Dataset* ds = dataset();
-    if (ds) {
-        selected_.erase(std::remove_if(selected_.begin(), selected_.end(),
-                                       [ds](db::Bookmark b) { return !ds->bookmarkValid(b); }),
-                        selected_.end());
-    } else {
-        selected_.clear();
-    }
+    forgetVanishedRows();
     applyColumnLayout();
     syncing_ = false;
     followDataset();
@@ -580,6 +541,10 @@ void DataGrid::datasetScrolled() {
 
 // Puts the grid's current cell on the dataset's current row.
 void DataGrid::followDataset() {
+    if (columnsUpdating()) {
+        pendingReset_ = true;
+        return;
+    }
     db::Dataset* ds = dataset();
     if (!ds || ds->rowCount() == 0) return;
     int row = ds->currentRow();
@@ -645,14 +610,19 @@ void DataGrid::mousePressEvent(QMouseEvent* event) {
     QTableView::mousePressEvent(event);
 }
 
+bool DataGrid::keyDown(int& key, Qt::KeyboardModifiers modifiers) {
+    if (onKeyDown) ControlDialogs::guard([&] { onKeyDown(*this, key, modifiers); });
+    return key != 0;
+}
+
+void DataGrid::keyboardSearch(const QString&) {}
+
 void DataGrid::keyPressEvent(QKeyEvent* event) {
     int key = event->key();
-    if (onKeyDown) {
-        ControlDialogs::guard([&] { onKeyDown(*this, key, event->modifiers()); });
-        if (key == 0) {
-            event->accept();
-            return;
-        }
+    // A key the cell editor passed on has been through the hook already.
+    if (!editorKeyHooked_ && !keyDown(key, event->modifiers())) {
+        event->accept();
+        return;
     }
     db::Dataset* ds = dataset();
     Qt::KeyboardModifiers mods = event->modifiers();

@@ -4,6 +4,7 @@
 #include <QTableView>
 #include <functional>
 #include <memory>
+#include <unordered_set>
 #include <vector>
 
 #include "db/Dataset.h"
@@ -75,6 +76,23 @@ class DataGrid : public QTableView {
     // The column of the current cell, null when there is none.
     DataGridColumn* currentColumn() const;
 
+    // Column changes made between these calls (they nest), and a change of the dataset
+    // meanwhile, are applied when the outermost one ends: one model reset and one layout
+    // instead of one after every step. The grid shows nothing new in between.
+    void beginColumnUpdate();
+    void endColumnUpdate();
+    bool columnsUpdating() const { return columnUpdates_ > 0; }
+    class ColumnUpdate {
+      public:
+        explicit ColumnUpdate(DataGrid* grid) : grid_(grid) { grid_->beginColumnUpdate(); }
+        ~ColumnUpdate() { grid_->endColumnUpdate(); }
+        ColumnUpdate(const ColumnUpdate&) = delete;
+        ColumnUpdate& operator=(const ColumnUpdate&) = delete;
+
+      private:
+        DataGrid* grid_;
+    };
+
     Options options() const { return options_; }
     void setOptions(Options options);
     void setOption(Option option, bool on = true);
@@ -104,21 +122,24 @@ class DataGrid : public QTableView {
     // A value of a shown row by field name without moving the dataset (for draw hooks).
     db::Value cellValue(int row, const QString& fieldName) const;
     QString cellText(int row, int column) const;
+    // Whether a text is too wide for a cell of the column and is shown cut short.
+    bool cellTextElided(int column, const QString& text) const;
     // The rectangle of a cell in viewport coordinates (empty when not shown).
     QRect cellRect(int row, int column) const;
 
-    // Runs first for every key pressed in the grid; setting the key to 0 swallows it. What
-    // this hook, the column checks and the signals' handlers throw is reported through
-    // ControlDialogs.
+    // Runs first for every key pressed in the grid or in its cell editor (once per key);
+    // setting the key to 0 swallows it. What this hook, the column checks and the signals'
+    // handlers throw is reported through ControlDialogs.
     std::function<void(DataGrid& grid, int& key, Qt::KeyboardModifiers modifiers)> onKeyDown;
     // Runs for every data cell painted, after the default drawing (if on). It must not
     // throw: it runs inside painting, where no message can be shown.
     std::function<void(DataGrid& grid, CellDraw& cell)> onDrawColumnCell;
     void defaultDrawColumnCell(CellDraw& cell) const;
 
-    // Commits the text typed into a cell of the current row: the column's update check,
-    // then the field. False when the edit was refused or failed (the failure is shown).
-    bool commitCell(int row, int column, QString text);
+    // Commits the text typed into a cell of the current row through the model's one write
+    // path (DataGridModel::writeCell). False when the edit was refused or failed (the
+    // failure is shown).
+    bool commitCell(int row, int column, const QString& text);
     // Writes what the open cell editor holds to the field now, as Enter would; a command
     // that posts the row (a save button that takes no focus) calls it first so that the
     // text being typed is not lost. True when there was nothing to write or it was
@@ -135,6 +156,9 @@ class DataGrid : public QTableView {
     // Called by the columns.
     void columnChanged(DataGridColumn& column, bool layout);
     void resolveFields();
+    // Runs the key-down hook for a key pressed in the grid or its cell editor. False when
+    // the hook swallowed it; key may have been changed.
+    bool keyDown(int& key, Qt::KeyboardModifiers modifiers);
 
     void selectAll() override;
 
@@ -144,6 +168,9 @@ class DataGrid : public QTableView {
   protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // A grid never jumps to the row whose text begins with what was typed: a key on a
+    // cell that cannot be edited changes nothing.
+    void keyboardSearch(const QString& search) override;
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void updateGeometries() override;
@@ -152,6 +179,7 @@ class DataGrid : public QTableView {
 
   private:
     friend class DataGridModel;
+    friend class DataGridDelegate;
     void datasetReset();
     void datasetScrolled();
     void followDataset();
@@ -161,17 +189,15 @@ class DataGrid : public QTableView {
     void rowHeaderPressed(int row);
     void moveDataset(int row);
     void tryDataset(const std::function<void()>& step);
-    db::Value parseCellText(const DataGridColumn& column, const db::Field& field,
-                            const QString& text) const;
-    // Writes the key of the lookup value chosen in a lookup column.
-    void writeLookup(const DataGridColumn& column, const db::Field& field, const QString& text);
+    void forgetVanishedRows();
 
     QPointer<DataSource> source_;
     DataGridModel* model_;
     DataGridTitles* titles_;
     DataGridFooter* footer_;
     std::vector<std::unique_ptr<DataGridColumn>> columns_;
-    std::vector<db::Bookmark> selected_;
+    std::vector<db::Bookmark> selected_;            // in the order they were selected
+    std::unordered_set<db::Bookmark> selectedSet_;  // the same, for the painted cells
     db::Bookmark selectionAnchor_ = -1;
     Options options_ = Options(Editing | ConfirmDelete | MultiSelect | Indicator);
     Operations operations_ = Operations(AllowInsert | AllowUpdate | AllowDelete | AllowAppend);
@@ -182,7 +208,12 @@ class DataGrid : public QTableView {
     bool syncing_ = false;
     bool applyingWidths_ = false;
     bool inGeometries_ = false;
-    bool lastCommitOk_ = true;
+    int columnUpdates_ = 0;
+    bool pendingReset_ = false;   // columns came or went, or the dataset changed
+    bool pendingLayout_ = false;  // widths, titles or visibility changed
+    bool pendingRepaint_ = false;
+    // The editor key being handled: the grid sees it again when the editor passes it on.
+    bool editorKeyHooked_ = false;
 };
 
 Q_DECLARE_OPERATORS_FOR_FLAGS(DataGrid::Options)

@@ -3,9 +3,11 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <algorithm>
 
 namespace ui {
@@ -135,6 +137,35 @@ void DataGridDelegate::updateEditorGeometry(QWidget* editor, const QStyleOptionV
     DataGridColumn* c = grid_->column(index.column());
     if (c && c->editButtonVisible()) r.setRight(DataGrid::editButtonRect(option.rect).left() - 1);
     editor->setGeometry(r);
+}
+
+bool DataGridDelegate::eventFilter(QObject* object, QEvent* event) {
+    auto* editor = qobject_cast<QWidget*>(object);
+    if (!editor || event->type() != QEvent::KeyPress)
+        return QStyledItemDelegate::eventFilter(object, event);
+    // The key sent on below comes back here: the editor takes it now.
+    if (grid_->editorKeyHooked_) return false;
+    auto* pressed = static_cast<QKeyEvent*>(event);
+    int key = pressed->key();
+    QPointer<QWidget> alive(editor);
+    if (!grid_->keyDown(key, pressed->modifiers())) return true;
+    if (!alive) return true;  // the hook closed the editor
+    // A key the hook changed types the character of the new key.
+    QString text;
+    if (key < Qt::Key_Escape && QChar(key).isPrint()) {
+        text = QChar(key);
+        if (!(pressed->modifiers() & Qt::ShiftModifier)) text = text.toLower();
+    }
+    QKeyEvent changed(QEvent::KeyPress, key, pressed->modifiers(), text);
+    QKeyEvent* use = key == pressed->key() ? pressed : &changed;
+    // Enter, Tab and Esc commit or close the editor; anything else goes to the editor and,
+    // when it does not take it, on to the grid, which knows the hook has run.
+    grid_->editorKeyHooked_ = true;
+    if (!QStyledItemDelegate::eventFilter(editor, use) && alive)
+        QCoreApplication::sendEvent(editor, use);
+    grid_->editorKeyHooked_ = false;
+    pressed->accept();  // handled here: not to be passed to the grid again
+    return true;
 }
 
 bool DataGridDelegate::editorEvent(QEvent* event, QAbstractItemModel* model,

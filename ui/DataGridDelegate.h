@@ -30,6 +30,9 @@ class DataGridDelegate : public QStyledItemDelegate {
                      const QModelIndex& index) override;
 
   protected:
+    // A key pressed in a cell editor goes through the grid's key-down hook first, as a key
+    // pressed in the grid does.
+    bool eventFilter(QObject* object, QEvent* event) override;
     DataGrid* grid() const { return grid_; }
     bool hasButton(const QModelIndex& index) const;
 

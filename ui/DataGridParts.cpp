@@ -1,27 +1,18 @@
 #include "ui/DataGridParts.h"
 
 #include <QPainter>
-#include <QRegularExpression>
 #include <QScrollBar>
 #include <QStyleOptionHeader>
 
 #include "ui/DataGrid.h"
+#include "ui/Hyphenator.h"
+#include "ui/TitleLines.h"
 
 namespace ui {
 
 namespace {
 
 constexpr int kPadding = 3;
-
-// Titles wrap between words; a title with a word wider than its column (a long name in
-// a narrow mark column) wraps inside words instead, so it is cut into readable lines
-// rather than clipped at both ends.
-int titleFlags(const QFontMetrics& fm, const QString& title, int width) {
-    static const QRegularExpression blanks(QStringLiteral("\\s+"));
-    for (const QString& word : title.split(blanks, Qt::SkipEmptyParts))
-        if (fm.horizontalAdvance(word) > width) return Qt::AlignCenter | Qt::TextWrapAnywhere;
-    return Qt::AlignCenter | Qt::TextWordWrap;
-}
 
 }  // namespace
 
@@ -32,24 +23,60 @@ DataGridTitles::DataGridTitles(DataGrid* grid) : QHeaderView(Qt::Horizontal, gri
     connect(this, &QHeaderView::sectionResized, this, [this] { updateGeometry(); });
 }
 
-int DataGridTitles::titleHeight(int logicalIndex, int width) const {
-    QFontMetrics fm(grid_->titleFont());
+const DataGridTitles::Shape& DataGridTitles::shape(int logicalIndex, int width) const {
+    const QFont font = grid_->titleFont();
     DataGridColumn* c = grid_->column(logicalIndex);
-    QString title = c ? c->title() : QString();
-    int w = std::max(8, width - 2 * kPadding);
-    QRect r = fm.boundingRect(QRect(0, 0, w, 10000), titleFlags(fm, title, w),
-                              title.isEmpty() ? " " : title);
-    return r.height() + 2 * kPadding + 2;
+    const QString title = c ? c->title() : QString();
+    const int w = std::max(8, width - 2 * kPadding);
+    const QString key = font.key() + QChar(0) + QString::number(w) + QChar(0) + title;
+    auto found = shapes_.constFind(key);
+    if (found != shapes_.constEnd()) return *found;
+    if (shapes_.size() > 4096) shapes_.clear();  // fonts and widths come and go
+    QFontMetrics fm(font);
+    Shape shape;
+    shape.text = titleLines(title, fm, w, Hyphenator::russian()).join(u'\n');
+    QRect r = fm.boundingRect(QRect(0, 0, w, 10000), Qt::AlignCenter,
+                              shape.text.isEmpty() ? QStringLiteral(" ") : shape.text);
+    shape.height = r.height() + 2 * kPadding + 2;
+    return *shapes_.insert(key, shape);
+}
+
+QStringList DataGridTitles::shownTitle(int logicalIndex) const {
+    return shape(logicalIndex, sectionSize(logicalIndex)).text.split(u'\n');
+}
+
+void DataGridTitles::mousePressEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mousePressEvent(event);
+    byUser_ = false;
+}
+
+void DataGridTitles::mouseMoveEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mouseMoveEvent(event);
+    byUser_ = false;
+}
+
+void DataGridTitles::mouseReleaseEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mouseReleaseEvent(event);
+    byUser_ = false;
+}
+
+void DataGridTitles::mouseDoubleClickEvent(QMouseEvent* event) {
+    byUser_ = true;
+    QHeaderView::mouseDoubleClickEvent(event);
+    byUser_ = false;
 }
 
 QSize DataGridTitles::sectionSizeFromContents(int logicalIndex) const {
-    return {sectionSize(logicalIndex), titleHeight(logicalIndex, sectionSize(logicalIndex))};
+    return {sectionSize(logicalIndex), shape(logicalIndex, sectionSize(logicalIndex)).height};
 }
 
 QSize DataGridTitles::sizeHint() const {
     int height = QFontMetrics(grid_->titleFont()).height() + 2 * kPadding + 2;
     for (int i = 0; i < count(); ++i)
-        if (!isSectionHidden(i)) height = std::max(height, titleHeight(i, sectionSize(i)));
+        if (!isSectionHidden(i)) height = std::max(height, shape(i, sectionSize(i)).height);
     return {length(), height};
 }
 
@@ -70,8 +97,7 @@ void DataGridTitles::paintSection(QPainter* painter, const QRect& rect, int logi
         painter->setFont(grid_->titleFont());
         painter->setPen(grid_->titleColor());
         const QRect text = rect.adjusted(kPadding, kPadding, -kPadding, -kPadding);
-        painter->drawText(text, titleFlags(painter->fontMetrics(), c->title(), text.width()),
-                          c->title());
+        painter->drawText(text, Qt::AlignCenter, shape(logicalIndex, rect.width()).text);
     }
     painter->restore();
 }

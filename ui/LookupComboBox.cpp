@@ -1,6 +1,9 @@
 #include "ui/LookupComboBox.h"
 
 #include <QAbstractItemView>
+#include <QHelpEvent>
+#include <QStyleOptionComboBox>
+#include <QToolTip>
 
 #include "ui/ControlDialogs.h"
 
@@ -33,6 +36,27 @@ void LookupComboBox::userChose(int row) {
     model_->locateKey(key_);
     showKey();
     ControlDialogs::guard([this] { emit picked(); });
+}
+
+QString LookupComboBox::elidedText() const {
+    const QString shown = text();
+    QStyleOptionComboBox opt;
+    initStyleOption(&opt);
+    const QRect field =
+        style()->subControlRect(QStyle::CC_ComboBox, &opt, QStyle::SC_ComboBoxEditField, this);
+    return fontMetrics().horizontalAdvance(shown) > field.width() ? shown : QString();
+}
+
+bool LookupComboBox::event(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        const QString whole = elidedText();
+        if (whole.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), whole, this);
+        return true;
+    }
+    return QComboBox::event(event);
 }
 
 void LookupComboBox::showPopup() {

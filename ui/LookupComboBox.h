@@ -45,6 +45,12 @@ class LookupComboBox : public QComboBox {
     void dropDownList() { showPopup(); }
 
     void showPopup() override;
+    // The chosen entry's text when the control shows it cut short; empty otherwise.
+    QString elidedText() const;
+
+  protected:
+    // Without a hint of its own the control shows a text it cuts short whole.
+    bool event(QEvent* event) override;
 
   signals:
     // An error thrown by a handler of these is reported through ControlDialogs.

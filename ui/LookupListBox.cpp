@@ -1,6 +1,8 @@
 #include "ui/LookupListBox.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
+#include <QToolTip>
 
 #include "ui/ControlDialogs.h"
 
@@ -59,6 +61,20 @@ void LookupListBox::currentChanged(const QModelIndex& current, const QModelIndex
 void LookupListBox::mousePressEvent(QMouseEvent* event) {
     chosenByPress_ = false;
     QListView::mousePressEvent(event);
+}
+
+bool LookupListBox::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip && toolTip().isEmpty()) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const QModelIndex at = indexAt(help->pos());
+        const QString text = at.isValid() ? model_->textAt(at.row()) : QString();
+        if (!text.isEmpty() && fontMetrics().horizontalAdvance(text) > visualRect(at).width() - 6)
+            QToolTip::showText(help->globalPos(), text, viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QListView::viewportEvent(event);
 }
 
 void LookupListBox::userChose(int row) {

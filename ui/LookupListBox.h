@@ -39,6 +39,8 @@ class LookupListBox : public QListView {
   protected:
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // An entry cut short shows whole as its tool tip.
+    bool viewportEvent(QEvent* event) override;
 
   private:
     void showKey();

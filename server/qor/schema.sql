@@ -275,7 +275,8 @@ CREATE TABLE mark_mag (
     is_closed INT NOT NULL DEFAULT 0,          -- 1: the dean's office closed the row
     individual INT NOT NULL DEFAULT 0          -- 1: individual schedule, marks only
 );
-CREATE INDEX mark_mag_sheet ON mark_mag(vid_rrnk, id_rrnk_all, id_f_est);
+-- the student last: "is the student's row already there?" when a sheet is prepared
+CREATE INDEX mark_mag_sheet ON mark_mag(vid_rrnk, id_rrnk_all, id_f_est, id_student);
 CREATE INDEX mark_mag_group ON mark_mag(id_group, id_semester, id_discipline, id_examination);
 
 CREATE TABLE QOR_LOG (
