@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "Ast.h"
@@ -36,15 +37,36 @@ bool isReserved(const Token& t);
 
 class ParserImpl {
   public:
-    explicit ParserImpl(std::string_view text) : tokens_(Lexer::tokenize(text)) {}
+    explicit ParserImpl(std::string_view text);
 
     Batch parseBatch();
 
   private:
+    // The deepest the recursion may go; deeper raises the nesting error below.
+    static constexpr int kMaxDepth = 200;
+
     std::vector<Token> tokens_;
     std::size_t pos_ = 0;
     int placeholders_ = 0;
     int depth_ = 0;
+    // The deepest level reached, and whether the nesting error was raised (even when a
+    // trial caught it), since the current select began: what its remembered answer
+    // depends on (ParserMemo.cpp).
+    int reached_ = 0;
+    bool tooDeep_ = false;
+    // How many trial readings of a bracket are under way. A select that fails during one
+    // is remembered by its first token with its error, so a bracket read again after a
+    // failed trial costs a look-up instead of a second failing reading.
+    int trials_ = 0;
+    struct Failure {
+        int depth = 0;  // the depth it began at
+        int span = 0;   // how much deeper it went
+        bool tooDeep = false;
+        std::string error;
+    };
+    std::unordered_map<std::size_t, Failure> failures_;
+    // For each token, the first token at or after it that is not an opening bracket.
+    std::vector<std::size_t> pastOpenings_;
 
     const Token& peek(std::size_t ahead = 0) const {
         std::size_t i = std::min(pos_ + ahead, tokens_.size() - 1);
@@ -95,12 +117,14 @@ class ParserImpl {
     struct DepthGuard {
         ParserImpl& p;
         explicit DepthGuard(ParserImpl& parser) : p(parser) {
-            if (++p.depth_ > 200) {
+            if (++p.depth_ > kMaxDepth) {
                 --p.depth_;
+                p.tooDeep_ = true;
                 throw Error(
                     "Some part of your SQL statement is nested too deeply. "
                     "Rewrite the query or break it up into smaller queries.");
             }
+            p.reached_ = std::max(p.reached_, p.depth_);
         }
         ~DepthGuard() { --p.depth_; }
     };
@@ -110,8 +134,16 @@ class ParserImpl {
     void parseObjectName(std::string& name, std::string& written);
     StatementPtr parseStatement();
 
-    // ---- SELECT (ParserSelect.cpp) ----------------------------------------------------
+    // ---- remembered failures (ParserMemo.cpp) ------------------------------------------
     SelectPtr parseSelect();
+    bool knownToFail();
+    // A remembered failure holds at another depth unless the depth limit took part in it.
+    bool holds(const Failure& f) const {
+        return f.tooDeep ? f.depth == depth_ : depth_ + f.span <= kMaxDepth;
+    }
+
+    // ---- SELECT (ParserSelect.cpp) ----------------------------------------------------
+    SelectPtr readSelect();
     SelectCore parseCore();
     static bool isAssignOp(const Token& t);
     SelectItem parseSelectItem();

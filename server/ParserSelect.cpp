@@ -5,7 +5,7 @@
 
 namespace server::parser_internal {
 
-SelectPtr ParserImpl::parseSelect() {
+SelectPtr ParserImpl::readSelect() {
     DepthGuard guard(*this);
     auto sel = std::make_unique<Select>();
     sel->cores.push_back(parseCore());
@@ -160,14 +160,27 @@ TableRefPtr ParserImpl::parseTablePrimary() {
         advance();
         if (peek().is("SELECT") || peek().isSymbol("(")) {
             // a derived table, possibly a parenthesized compound
-            std::size_t save = pos_;
+            const std::size_t save = pos_;
+            const int placeholders = placeholders_;
             if (peek().isSymbol("(")) {
-                // could be a nested join in parentheses: try a select first
-                try {
-                    ref->kind = TableRef::Kind::Subquery;
-                    ref->select = parseSelect();
-                } catch (const Error&) {
-                    pos_ = save;
+                // could be a nested join in parentheses: try a select first, unless it is
+                // known to fail (the selects that fail during a trial are remembered, so
+                // reading the join after a failed trial does not read them again)
+                bool isSelect = !knownToFail();
+                if (isSelect) {
+                    ++trials_;
+                    try {
+                        ref->kind = TableRef::Kind::Subquery;
+                        ref->select = parseSelect();
+                        --trials_;
+                    } catch (const Error&) {
+                        --trials_;
+                        pos_ = save;
+                        placeholders_ = placeholders;  // the trial's ? marks are read again
+                        isSelect = false;
+                    }
+                }
+                if (!isSelect) {
                     TableRefPtr inner = parseTableSource();
                     expectSymbol(")");
                     return inner;

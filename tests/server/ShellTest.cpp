@@ -1,5 +1,5 @@
 // qor28-sql, the shell of the embedded database, run as a program: what it prints and
-// its exit status. And the fuzzer's regression inputs, replayed through the front end.
+// its exit status.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -10,7 +10,6 @@
 
 #include "BatchScript.h"
 #include "ServerFixture.h"
-#include "Translator.h"
 
 namespace servertest {
 namespace {
@@ -83,28 +82,6 @@ TEST(BatchScript, SplitsAtGoLines) {
               (std::vector<std::string>{"select 1\n", "select 2\nselect 3\nGOTO x\n"}));
     EXPECT_EQ(server::BatchScript::split("select 1"), std::vector<std::string>{"select 1\n"});
     EXPECT_TRUE(server::BatchScript::split(" \nGO\n").empty());
-}
-
-TEST(FuzzRegressions, EveryKeptInputTranslatesOrFails) {
-    class Schema : public server::SchemaSource {
-      public:
-        const server::TableInfo& table(std::string_view) override { return none; }
-        bool isView(std::string_view) override { return false; }
-        bool isTableFunction(std::string_view) override { return false; }
-        server::TableInfo none;
-    } schema;
-    int inputs = 0;
-    for (const auto& entry : std::filesystem::directory_iterator(QOR28_FUZZ_REGRESSIONS)) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        try {
-            server::Translator::translate(text.str(), schema);
-        } catch (const server::Error&) {
-        }
-        ++inputs;
-    }
-    EXPECT_GT(inputs, 0);
 }
 
 }  // namespace
