@@ -9,6 +9,7 @@
 #include "data/TDM_ZOL_3.h"
 #include "db/Error.h"
 #include "server/Engine.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace {
 
@@ -183,13 +184,8 @@ TEST_F(LoginContextTest, AServerErrorReachesTheCallerUnchangedAndTheBarKeepsItsP
     setUpBar();
     dm.ADO_ZOL.open(f.connectionString);
     data::loginContext().LoginId = 3;
-    std::string message;
-    try {
-        data::LoadLoginContext(dm, bar);
-    } catch (const db::Error& e) {
-        message = e.what();
-    }
-    EXPECT_EQ(message, "Invalid object name 'discipline'.");
+    EXPECT_THROW_MSG(data::LoadLoginContext(dm, bar), db::Error,
+                     "Invalid object name 'discipline'.");
     EXPECT_EQ(bar.value(), 8);
     EXPECT_FALSE(bar.isHidden());
     EXPECT_EQ(data::loginContext().TeacherId, 7);  // filled before the failure
