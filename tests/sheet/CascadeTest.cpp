@@ -71,7 +71,7 @@ TEST_F(Cascade, TheGridStartsWithTheFixedColumns) {
         EXPECT_TRUE(c->readOnly()) << i;
     }
     EXPECT_EQ(column("student")->footerText(), "Сумма баллов");
-    EXPECT_EQ(column("exam")->dropDownWidth(), 300);
+    EXPECT_EQ(column("teacher")->dropDownWidth(), 300);
     EXPECT_TRUE(grid->footerVisible());
     EXPECT_FALSE(grid->allowedOperations().testFlag(ui::DataGrid::AllowDelete));
 }
