@@ -15,20 +15,37 @@
 
 namespace testsupport {
 
+// A text as a failure shows it: control characters escaped, so that "a\rb" and "a b"
+// do not look alike.
+inline std::string shown(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n";
+        else if (c == '\t')
+            out += "\\t";
+        else
+            out += c;
+    }
+    return out;
+}
+
 // Runs the statement; returns "" when it threw Exception with the expected text, else
 // a description of what happened instead.
 template <class Exception, class Statement>
 std::string throwMismatch(Statement&& statement, const std::string& expected,
                           const char* statementText, const char* typeName) {
     const std::string head = std::string("Expected: ") + statementText + " throws " + typeName +
-                             " \"" + expected + "\".\n  Actual: ";
+                             " \"" + shown(expected) + "\".\n  Actual: ";
     try {
         statement();
     } catch (const Exception& e) {
         if (expected == e.what()) return {};
-        return head + "it throws " + typeName + " \"" + e.what() + "\".";
+        return head + "it throws " + typeName + " \"" + shown(e.what()) + "\".";
     } catch (const std::exception& e) {
-        return head + "it throws " + typeid(e).name() + " \"" + e.what() + "\".";
+        return head + "it throws " + typeid(e).name() + " \"" + shown(e.what()) + "\".";
     } catch (...) {
         return head + "it throws something not derived from std::exception.";
     }
