@@ -7,6 +7,7 @@
 #include "data/LoginContext.h"
 #include "data/SignInProgress.h"
 #include "data/TDM_ZOL_3.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace {
 
@@ -122,8 +123,8 @@ TEST_F(DataModuleDemo, ANewRowIsRefusedSilently) {
     openSheet();
     db::Dataset& sp = dm.ADO_SP_Sort;
     const int rows = sp.recordCount();
-    EXPECT_THROW(sp.insert(), db::Abort);
-    EXPECT_THROW(sp.append(), db::Abort);
+    EXPECT_THROW_MSG(sp.insert(), db::Abort, "Operation aborted");
+    EXPECT_THROW_MSG(sp.append(), db::Abort, "Operation aborted");
     EXPECT_EQ(sp.state(), db::DatasetState::Browse);
     EXPECT_EQ(sp.recordCount(), rows);
     EXPECT_EQ(controls.saveButton, -1);  // nothing was switched on

@@ -5,6 +5,7 @@
 
 #include "data/MarkSheetRecord.h"
 #include "data/TDM_ZOL_3.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace {
 
@@ -383,7 +384,7 @@ TEST(DataModule, EditingStateHandlersFollowTheMarkSheet) {
         EXPECT_EQ(controls.lists, s.lists) << s.event;
     }
     ASSERT_TRUE(sp.beforeInsert);
-    EXPECT_THROW(sp.beforeInsert(sp), db::Abort);
+    EXPECT_THROW_MSG(sp.beforeInsert(sp), db::Abort, "Operation aborted");
 
     // Without a main window nothing is touched and nothing fails.
     dm.setEditingControls(nullptr);

@@ -5,6 +5,7 @@
 #include "RulesFixture.h"
 #include "data/AssessmentClass.h"
 #include "data/GradeBands.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace {
 
@@ -99,7 +100,7 @@ TEST_F(GradeBandsDemo, GradeWithoutBandRowStaysEmpty) {
 
 TEST_F(GradeBandsDemo, ServerErrorReachesTheCaller) {
     // Rule ids are ours, but a broken one must not pass for "no bands".
-    EXPECT_THROW(load(1, 5, "5 5"), db::Error);
+    EXPECT_THROW_MSG(load(1, 5, "5 5"), db::Error, "Incorrect syntax near '5'.");
 }
 
 TEST_F(GradeBandsDemo, GradeIdForTotalByClass) {

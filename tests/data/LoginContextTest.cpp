@@ -9,6 +9,7 @@
 #include "data/TDM_ZOL_3.h"
 #include "db/Error.h"
 #include "server/Engine.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace {
 
@@ -184,13 +185,8 @@ TEST_F(LoginContextTest, AServerErrorReachesTheCallerUnchangedAndTheBarKeepsItsP
     data::TDM_ZOL_3 dm;
     dm.ADO_ZOL.open(f.connectionString);
     data::loginContext().LoginId = 3;
-    std::string message;
-    try {
-        data::LoadLoginContext(dm, progress);
-    } catch (const db::Error& e) {
-        message = e.what();
-    }
-    EXPECT_EQ(message, "Invalid object name 'discipline'.");
+    EXPECT_THROW_MSG(data::LoadLoginContext(dm, progress), db::Error,
+                     "Invalid object name 'discipline'.");
     // Stopped where the failing query stands: 8 steps, shown.
     EXPECT_EQ(progress.told, "S++++++++R");
     EXPECT_EQ(data::loginContext().TeacherId, 7);  // filled before the failure

@@ -6,6 +6,7 @@
 
 #include "TestDatabase.h"
 #include "db/Dataset.h"
+#include "tests/support/ThrowMessage.h"
 
 using namespace dbtest;
 using db::Value;
@@ -38,12 +39,7 @@ TEST_P(DatasetBrowse, FieldsAreTheColumnsFoundWithoutRegardToCase) {
     EXPECT_EQ(marks.field("p36").asDateTime(), db::makeDateTime(2024, 1, 15));
     EXPECT_EQ(marks.field("p36").asString(), "15.01.2024");
     EXPECT_EQ(marks.findField("nope"), nullptr);
-    try {
-        marks.field("nope");
-        FAIL();
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Field 'nope' not found");
-    }
+    EXPECT_THROW_MSG(marks.field("nope"), db::Error, "Field 'nope' not found");
 }
 
 TEST_P(DatasetBrowse, NavigationCountsAndNulls) {
@@ -60,7 +56,7 @@ TEST_P(DatasetBrowse, NavigationCountsAndNulls) {
     EXPECT_EQ(marks.field("m1").asString(), "");
     marks.prior();
     EXPECT_EQ(marks.field("id_student").asInteger(), 2);
-    EXPECT_THROW(marks.setRecNo(5), db::Error);
+    EXPECT_THROW_MSG(marks.setRecNo(5), db::Error, "Record number 5 out of range");
     EXPECT_EQ(marks.recNo(), 2);
 }
 
@@ -73,11 +69,13 @@ TEST_P(DatasetBrowse, EmptyResultAndClosedDataset) {
     EXPECT_TRUE(none.bof());
     EXPECT_EQ(none.recNo(), 0);
     EXPECT_TRUE(none.field("m1").isNull());
-    EXPECT_THROW(none.edit(), db::Error);
-    EXPECT_THROW(none.deleteRecord(), db::Error);
+    EXPECT_THROW_MSG(none.edit(), db::Error, "Cannot perform this operation on an empty dataset");
+    EXPECT_THROW_MSG(none.deleteRecord(), db::Error,
+                     "Cannot perform this operation on an empty dataset");
     none.close();
-    EXPECT_THROW(none.next(), db::Error);
-    EXPECT_THROW(none.locate("m1", Value(1)), db::Error);
+    EXPECT_THROW_MSG(none.next(), db::Error, "Cannot perform this operation on a closed dataset");
+    EXPECT_THROW_MSG(none.locate("m1", Value(1)), db::Error,
+                     "Cannot perform this operation on a closed dataset");
 }
 
 TEST_P(DatasetBrowse, NamedParametersAreBoundNotPasted) {
@@ -111,7 +109,7 @@ TEST_P(DatasetBrowse, NamedParametersAreBoundNotPasted) {
         EXPECT_EQ(got, want) << db::toText(c.name);
         q.close();
     }
-    EXPECT_THROW(q.param("missing"), db::Error);
+    EXPECT_THROW_MSG(q.param("missing"), db::Error, "Parameter 'missing' not found");
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM student"), Value(4));
 }
 
@@ -159,7 +157,7 @@ TEST_P(DatasetBrowse, LocateMatchesExactlyOrIgnoringCaseAndStaysPutOtherwise) {
         EXPECT_EQ(s.locate(c.field, c.value, c.ignoreCase), c.recNo != 0) << db::toText(c.value);
         EXPECT_EQ(s.recNo(), c.recNo ? c.recNo : 2) << db::toText(c.value);
     }
-    EXPECT_THROW(s.locate("nope", Value(1)), db::Error);
+    EXPECT_THROW_MSG(s.locate("nope", Value(1)), db::Error, "Field 'nope' not found");
     EXPECT_EQ(s.lookup("id_student", Value(3), "s_fio"), Value(std::string("Ёлкина Анна")));
     EXPECT_TRUE(db::isNull(s.lookup("id_student", Value(8), "s_fio")));
 }
@@ -173,8 +171,8 @@ TEST_P(DatasetBrowse, SortKeepsTheCurrentRow) {
     EXPECT_EQ(students(), (std::vector<std::int64_t>{2, 3, 9, 1}));
     marks.setSort("p35 desc, id_mark");
     EXPECT_EQ(students(), (std::vector<std::int64_t>{9, 3, 2, 1}));
-    EXPECT_THROW(marks.setSort("nope"), db::Error);
-    EXPECT_THROW(marks.setSort("m2 sideways"), db::Error);
+    EXPECT_THROW_MSG(marks.setSort("nope"), db::Error, "Field 'nope' not found");
+    EXPECT_THROW_MSG(marks.setSort("m2 sideways"), db::Error, "Invalid sort order \"m2 sideways\"");
     EXPECT_EQ(marks.sort(), "p35 desc, id_mark");
     marks.setSort("");
     EXPECT_EQ(students(), (std::vector<std::int64_t>{1, 2, 3, 9}));
@@ -207,17 +205,25 @@ TEST_P(DatasetBrowse, FilterTextAppliesWhileSwitchedOn) {
 TEST_P(DatasetBrowse, BadFilterTextIsRefusedAndTheOldOneStays) {
     marks.setFilter("id_student=2");
     marks.setFiltered(true);
-    for (const char* bad :
-         {"id_student=", "p35='open", "= 3", "id_student=2 and", "(m1=1", "nope=1", "m1 ! 3"}) {
-        EXPECT_THROW(marks.setFilter(bad), db::Error) << bad;
+    const struct {
+        const char* filter;
+        const char* message;
+    } bad[] = {
+        {"id_student=", "Invalid filter \"id_student=\": value expected at position 12"},
+        {"= 3", "Invalid filter \"= 3\": field name expected at position 1"},
+        {"id_student=2 and",
+         "Invalid filter \"id_student=2 and\": field name expected at position 17"},
+        {"(m1=1", "Invalid filter \"(m1=1\": missing ')' at position 6"},
+        {"nope=1", "Field 'nope' not found"},
+        {"m1 ! 3", "Invalid filter \"m1 ! 3\": comparison operator expected at position 4"},
+    };
+    for (const auto& b : bad) {
+        EXPECT_THROW_MSG(marks.setFilter(b.filter), db::Error, b.message);
         EXPECT_EQ(marks.filter(), "id_student=2");
-        EXPECT_EQ(marks.recordCount(), 1) << bad;
+        EXPECT_EQ(marks.recordCount(), 1) << b.filter;
     }
-    try {
-        marks.setFilter("p35='open");
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Invalid filter \"p35='open\": unterminated text at position 10");
-    }
+    EXPECT_THROW_MSG(marks.setFilter("p35='open"), db::Error,
+                     "Invalid filter \"p35='open\": unterminated text at position 10");
 }
 
 TEST_P(DatasetBrowse, BookmarksSurviveSortAndFilter) {
@@ -230,7 +236,7 @@ TEST_P(DatasetBrowse, BookmarksSurviveSortAndFilter) {
     marks.setFilter("id_student <> 3");
     marks.setFiltered(true);
     EXPECT_FALSE(marks.bookmarkValid(third));
-    EXPECT_THROW(marks.gotoBookmark(third), db::Error);
+    EXPECT_THROW_MSG(marks.gotoBookmark(third), db::Error, "Record not found");
     marks.setFiltered(false);
     EXPECT_TRUE(marks.bookmarkValid(third));
     EXPECT_FALSE(marks.bookmarkValid(-1));
@@ -243,7 +249,7 @@ TEST_P(DatasetBrowse, BadCommandsRaiseAndLeaveTheDatasetClosed) {
     db::Dataset q(&conn);
     for (const char* sql : {"SELECT * FROM no_such_table", "SELEC 1", "UPDATE mark SET m1 = 1"}) {
         q.setSql(sql);
-        EXPECT_THROW(q.open(), db::Error) << sql;
+        EXPECT_THROW(q.open(), db::Error) << sql;  // the server's own text differs by backend
         EXPECT_FALSE(q.active());
         EXPECT_EQ(q.fieldCount(), 0);
     }
@@ -253,7 +259,7 @@ TEST_P(DatasetBrowse, BadCommandsRaiseAndLeaveTheDatasetClosed) {
     q.close();
     db::Dataset detached;
     detached.setSql("SELECT 1");
-    EXPECT_THROW(detached.open(), db::Error);
+    EXPECT_THROW_MSG(detached.open(), db::Error, "The dataset has no connection");
 }
 
 TEST_P(DatasetBrowse, DeclaredDataFieldsMustMatchTheResult) {
@@ -265,12 +271,7 @@ TEST_P(DatasetBrowse, DeclaredDataFieldsMustMatchTheResult) {
     EXPECT_EQ(q.field(0).name(), "S_FIO");
     q.close();
     q.addDataField("missing", db::Type::Integer);
-    try {
-        q.open();
-        FAIL();
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Field 'missing' not found");
-    }
+    EXPECT_THROW_MSG(q.open(), db::Error, "Field 'missing' not found");
     EXPECT_FALSE(q.active());
 }
 

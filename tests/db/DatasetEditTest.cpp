@@ -5,6 +5,7 @@
 
 #include "TestDatabase.h"
 #include "db/Dataset.h"
+#include "tests/support/ThrowMessage.h"
 
 using namespace dbtest;
 using db::Value;
@@ -75,24 +76,24 @@ TEST_P(DatasetEdit, AbortInABeforeEventDropsTheOperation) {
     marks.beforePost = [](db::Dataset&) { throw db::Abort(); };
     marks.edit();
     marks.field("m1").setValue(Value(55.0));
-    EXPECT_THROW(marks.post(), db::Abort);
+    EXPECT_THROW_MSG(marks.post(), db::Abort, "Operation aborted");
     EXPECT_EQ(marks.state(), db::DatasetState::Edit);
     EXPECT_EQ(markOf(1), Value(10.5));
     marks.cancel();
     EXPECT_EQ(marks.field("m1").asDouble(), 10.5);
 
     marks.beforeInsert = [](db::Dataset&) { throw db::Abort(); };
-    EXPECT_THROW(marks.insert(), db::Abort);
+    EXPECT_THROW_MSG(marks.insert(), db::Abort, "Operation aborted");
     EXPECT_EQ(marks.state(), db::DatasetState::Browse);
     EXPECT_EQ(marks.recordCount(), 4);
 
     marks.beforeDelete = [](db::Dataset&) { throw db::Abort(); };
-    EXPECT_THROW(marks.deleteRecord(), db::Abort);
+    EXPECT_THROW_MSG(marks.deleteRecord(), db::Abort, "Operation aborted");
     EXPECT_EQ(marks.recordCount(), 4);
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark"), Value(4));
 
     marks.beforeEdit = [](db::Dataset&) { throw db::Abort(); };
-    EXPECT_THROW(marks.edit(), db::Abort);
+    EXPECT_THROW_MSG(marks.edit(), db::Abort, "Operation aborted");
     EXPECT_EQ(marks.state(), db::DatasetState::Browse);
 }
 
@@ -108,7 +109,7 @@ TEST_P(DatasetEdit, BeforePostThatCancelsRestoresTheRowAndWritesNothing) {
     marks.edit();
     marks.field("note").setValue(text("barred"));
     marks.field("m1").setValue(Value(1.0));
-    EXPECT_THROW(marks.post(), db::Abort);
+    EXPECT_THROW_MSG(marks.post(), db::Abort, "Operation aborted");
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(marks.state(), db::DatasetState::Browse);
     EXPECT_EQ(marks.field("m1").asDouble(), 10.5);
@@ -171,12 +172,7 @@ TEST_P(DatasetEdit, RowChangedOrGoneBehindTheBackIsNotOverwritten) {
     behindTheBack("UPDATE mark SET m1 = 77 WHERE id_student = 1");
     marks.edit();
     marks.field("m1").setValue(Value(13.0));
-    try {
-        marks.post();
-        FAIL() << "posted over a changed row";
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), db::kRowNotLocated);
-    }
+    EXPECT_THROW_MSG(marks.post(), db::Error, db::kRowNotLocated);
     EXPECT_EQ(seen, (std::vector<std::string>{db::kRowNotLocated}));
     EXPECT_EQ(marks.state(), db::DatasetState::Edit);
     EXPECT_EQ(markOf(1), Value(77.0));
@@ -198,7 +194,7 @@ TEST_P(DatasetEdit, RowChangedOrGoneBehindTheBackIsNotOverwritten) {
     marks.next();
     marks.edit();
     marks.field("m1").setValue(Value(1.0));
-    EXPECT_THROW(marks.post(), db::Abort);
+    EXPECT_THROW_MSG(marks.post(), db::Abort, "Operation aborted");
     EXPECT_EQ(marks.state(), db::DatasetState::Browse);
     EXPECT_EQ(marks.field("m1").asDouble(), 30.0);
 }
@@ -206,8 +202,8 @@ TEST_P(DatasetEdit, RowChangedOrGoneBehindTheBackIsNotOverwritten) {
 TEST_P(DatasetEdit, RefusedWriteLeavesNothingHalfWritten) {
     marks.edit();
     marks.field("m1").setValue(Value(40.0));
-    marks.field("p35").clear();  // refused by the server: p35 may not be NULL
-    EXPECT_THROW(marks.post(), db::Error);
+    marks.field("p35").clear();             // refused by the server: p35 may not be NULL
+    EXPECT_THROW(marks.post(), db::Error);  // the server's own text differs by backend
     EXPECT_EQ(marks.state(), db::DatasetState::Edit);
     EXPECT_EQ(markOf(1), Value(10.5));
     EXPECT_EQ(markOf(1, "p35"), text("A-1"));
@@ -324,21 +320,17 @@ TEST_P(DatasetEdit, DeleteErrorMayAbortOrFail) {
             ds.next();
         }
     };
-    EXPECT_THROW(marks.deleteRecord(), db::Abort);
+    EXPECT_THROW_MSG(marks.deleteRecord(), db::Abort, "Operation aborted");
     EXPECT_EQ(marks.field("id_student").asInteger(), 2);
     marks.first();
-    EXPECT_THROW(marks.deleteRecord(), db::Error);
+    EXPECT_THROW_MSG(marks.deleteRecord(), db::Error, db::kRowNotLocated);
     EXPECT_EQ(calls, 2);
     EXPECT_EQ(marks.recordCount(), 4);
 }
 
 TEST_P(DatasetEdit, BadValuesAreRefusedAndLoseNothing) {
-    try {
-        marks.field("m1").setValue(Value(1.0));
-        FAIL();
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Dataset not in edit or insert mode");
-    }
+    EXPECT_THROW_MSG(marks.field("m1").setValue(Value(1.0)), db::Error,
+                     "Dataset not in edit or insert mode");
     marks.edit();
     marks.field("m2").setValue(Value(2.0));
     struct Case {
@@ -353,12 +345,7 @@ TEST_P(DatasetEdit, BadValuesAreRefusedAndLoseNothing) {
         {"id_mark", Value(5), "Field 'id_mark' cannot be modified"},
     };
     for (const Case& c : cases) {
-        try {
-            marks.field(c.field).setValue(c.value);
-            ADD_FAILURE() << c.field;
-        } catch (const db::Error& e) {
-            EXPECT_STREQ(e.what(), c.message);
-        }
+        EXPECT_THROW_MSG(marks.field(c.field).setValue(c.value), db::Error, c.message);
     }
     EXPECT_EQ(marks.field("m1").asDouble(), 10.5);
     EXPECT_EQ(marks.field("m2").asDouble(), 2.0);  // the good change is kept
@@ -375,10 +362,10 @@ TEST_P(DatasetEdit, ReadOnlyDatasetRaisesTheEditError) {
         seen = e.what();
         action = decision;
     };
-    EXPECT_THROW(marks.edit(), db::Abort);
+    EXPECT_THROW_MSG(marks.edit(), db::Abort, "Operation aborted");
     EXPECT_EQ(seen, "Cannot modify a read-only dataset");
     decision = db::ErrorAction::Fail;
-    EXPECT_THROW(marks.edit(), db::Error);
+    EXPECT_THROW_MSG(marks.edit(), db::Error, "Cannot modify a read-only dataset");
     EXPECT_EQ(marks.state(), db::DatasetState::Browse);
 }
 
@@ -391,14 +378,10 @@ TEST_P(DatasetEdit, ADatasetWithoutAnUpdateTableRefusesToPost) {
     EXPECT_EQ(joined.updateTable(), "");
     joined.edit();
     joined.field("m1").setValue(Value(1.0));
-    try {
-        joined.post();
-        FAIL();
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "The dataset has no table to write its changes to");
-    }
+    EXPECT_THROW_MSG(joined.post(), db::Error, "The dataset has no table to write its changes to");
     joined.setUpdateTable("mark");
-    EXPECT_THROW(joined.post(), db::Error);  // no key field yet
+    EXPECT_THROW_MSG(joined.post(), db::Error,
+                     "The dataset has no key field to find its rows by");  // no key field yet
     joined.setKeyField("id_mark");
     joined.post();
     EXPECT_EQ(scalar("SELECT COUNT(*) FROM mark WHERE m1 = 1"), Value(1));

@@ -8,6 +8,7 @@
 #include "TestDatabase.h"
 #include "db/Dataset.h"
 #include "server/Registry.h"
+#include "tests/support/ThrowMessage.h"
 
 using namespace dbtest;
 using db::Value;
@@ -75,12 +76,7 @@ TEST_P(Embedded, ProcedureDatasetGetsRowsReturnAndOutputValues) {
 
     db::Dataset unknown(&conn);
     unknown.setProcedureName("NO_SUCH_PROC");
-    try {
-        unknown.open();
-        FAIL();
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Could not find stored procedure 'NO_SUCH_PROC'.");
-    }
+    EXPECT_THROW_MSG(unknown.open(), db::Error, "Could not find stored procedure 'NO_SUCH_PROC'.");
     EXPECT_FALSE(unknown.active());
     proc.param("@group").setValue(Value(9));
     EXPECT_EQ(proc.execSql(), -1);
@@ -108,7 +104,7 @@ TEST_P(Embedded, CommandTimeOutStopsALongStatement) {
     db::Dataset slow(&conn);
     slow.setSql("SELECT COUNT(*) AS c FROM big a CROSS JOIN big b CROSS JOIN big c");
     slow.setCommandTimeout(1);
-    EXPECT_THROW(slow.open(), db::Error);
+    EXPECT_THROW_MSG(slow.open(), db::Error, "Query timeout expired");
     EXPECT_FALSE(slow.active());
     // The connection is still usable.
     EXPECT_EQ(conn.execute("SELECT COUNT(*) FROM big").resultSets.at(0).rows.at(0).at(0),
@@ -119,12 +115,7 @@ TEST_P(Embedded, RefusedLoginCarriesTheServersText) {
     db::Connection other;
     std::string wrong = connectionString;
     wrong.replace(wrong.find("Password=secret"), 15, "Password=wrong");
-    try {
-        other.open(wrong);
-        FAIL();
-    } catch (const db::Error& e) {
-        EXPECT_STREQ(e.what(), "Login failed for user 'tester'.");
-    }
+    EXPECT_THROW_MSG(other.open(wrong), db::Error, "Login failed for user 'tester'.");
     EXPECT_FALSE(other.isOpen());
     EXPECT_EQ(conn.kind(), db::Connection::Kind::Embedded);
 }

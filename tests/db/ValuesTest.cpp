@@ -4,6 +4,7 @@
 
 #include "db/Error.h"
 #include "db/Values.h"
+#include "tests/support/ThrowMessage.h"
 
 using db::Value;
 
@@ -37,10 +38,12 @@ TEST(Values, NumbersFromTextOrAClearError) {
     EXPECT_EQ(db::toDouble(text("3,25")), 3.25);
     EXPECT_EQ(db::toDouble(Value()), 0.0);
     for (const char* bad : {"", "abc", "1.2.3", "nan", "inf", "12abc"}) {
-        EXPECT_THROW(db::toDouble(text(bad)), db::Error) << bad;
-        EXPECT_THROW(db::toInteger(text(bad)), db::Error) << bad;
+        EXPECT_THROW_MSG(db::toDouble(text(bad)), db::Error,
+                         std::string("'") + bad + "' is not a valid floating point value");
+        EXPECT_THROW_MSG(db::toInteger(text(bad)), db::Error,
+                         std::string("'") + bad + "' is not a valid integer value");
     }
-    EXPECT_THROW(db::toInteger(Value(1e300)), db::Error);
+    EXPECT_THROW_MSG(db::toInteger(Value(1e300)), db::Error, "Value out of range for an integer");
 }
 
 TEST(Values, DateTimesBothWaysAndRefusedNonsense) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "formula/TParser.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace formula {
 namespace {
@@ -58,12 +59,7 @@ TEST(ParserTest, BadNamesAreRefusedAndChangeNothing) {
         const char* message;
     } bad[] = {{"1X", "1X"}, {"m-1", "M-1"}, {"", ""}, {"d\xd0\xbe", "D\xd0\xbe"}, {"a b", "A B"}};
     for (const auto& b : bad) {
-        try {
-            p.SetVariable(b.name, 1);
-            ADD_FAILURE() << b.name << " accepted";
-        } catch (const EBadName& e) {
-            EXPECT_EQ(e.message(), b.message);
-        }
+        EXPECT_THROW_MSG(p.SetVariable(b.name, 1), EBadName, b.message);
     }
     EXPECT_EQ(p.variables().size(), before);
     p.SetVariable("_K", 4);
@@ -73,7 +69,7 @@ TEST(ParserTest, BadNamesAreRefusedAndChangeNothing) {
 
 TEST(ParserTest, UnregisteredNameFailsToCompile) {
     TParser p;
-    EXPECT_THROW(p.setExpression("M13"), ESyntaxError);
+    EXPECT_THROW_MSG(p.setExpression("M13"), ESyntaxError, "Error parsing expression:\rM13");
     EXPECT_EQ(p.Expression(), "M13");
     EXPECT_EQ(p.Value(), 0);
 }
@@ -101,7 +97,7 @@ TEST(ParserTest, ErrorHandlerReceivesCompilationErrors) {
     EXPECT_EQ(seenClass, "EMissMatchingBracket");
     // Arithmetic faults are not compilation errors: they reach the reader.
     p.setExpression("1/A");
-    EXPECT_THROW((void)p.Value(), EZeroDivide);
+    EXPECT_THROW_MSG((void)p.Value(), EZeroDivide, "Floating point division by zero");
     EXPECT_EQ(calls, 2);
 }
 
@@ -126,7 +122,7 @@ TEST(ParserTest, NumberFormatFlag) {
     p.setPascalNumberformat(false);
     p.setExpression("1.5+1");
     EXPECT_EQ(p.Value(), 2.5);
-    EXPECT_THROW(p.setExpression("."), ESyntaxError);
+    EXPECT_THROW_MSG(p.setExpression("."), ESyntaxError, "Error parsing expression:\r.");
 }
 
 // Compiling, failing, recompiling and destroying, again and again: under the

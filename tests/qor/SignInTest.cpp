@@ -6,6 +6,7 @@
 
 #include "Demo.h"
 #include "QorFixture.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace qortest {
 namespace {
@@ -34,8 +35,11 @@ TEST(Bootstrap, ValuesOver20BytesAreRefusedAndByte0IsStoredAs255) {
     ASSERT_EQ(bytes.size(), 84u);
     EXPECT_EQ(static_cast<unsigned char>(bytes[1]), 255);
     EXPECT_EQ(bytes[40], 2);
-    EXPECT_THROW(server::qor::writeBootstrap(file.string(), "l", "p", std::string(21, 'x'), "QOR"),
-                 server::Error);
+    EXPECT_THROW_MSG(
+        server::qor::writeBootstrap(file.string(), "l", "p", std::string(21, 'x'), "QOR"),
+        server::Error,
+        "Значение «источник данных» длиннее 20 байт и не помещается в файл Data/QOR: " +
+            std::string(21, 'x'));
     std::filesystem::remove_all(file.parent_path());
 }
 

@@ -18,6 +18,7 @@
 #include "ServerFixture.h"
 #include "SqliteEngine.h"
 #include "Translator.h"
+#include "tests/support/ThrowMessage.h"
 #include "values/DateTimeText.h"
 
 namespace servertest {
@@ -35,12 +36,8 @@ TEST(Login, RefusesWrongPasswordAndUnknownUser) {
     EXPECT_NO_THROW(server::Engine::open(path, "QOR_W", "Pa55"));  // login names ignore case
     for (auto [login, password] :
          {std::pair{"qor_w", "pa55"}, std::pair{"nobody", "Pa55"}, std::pair{"qor_w", ""}}) {
-        try {
-            server::Engine::open(path, login, password);
-            ADD_FAILURE() << login;
-        } catch (const server::Error& e) {
-            EXPECT_STREQ(e.what(), ("Login failed for user '" + std::string(login) + "'.").c_str());
-        }
+        EXPECT_THROW_MSG(server::Engine::open(path, login, password), server::Error,
+                         "Login failed for user '" + std::string(login) + "'.");
     }
 }
 
@@ -63,23 +60,24 @@ TEST(Login, AddedLoginsOpenAndReplaceTheirPassword) {
     sqlite3* db = server::SqliteEngine::openFile(path, false);
     server::SqliteEngine::addLogin(db, "qor_t1", "first");
     server::SqliteEngine::addLogin(db, "qor_t1", "second");
-    EXPECT_THROW(server::SqliteEngine::addLogin(db, "", "x"), server::Error);
+    EXPECT_THROW_MSG(server::SqliteEngine::addLogin(db, "", "x"), server::Error,
+                     "Login failed for user ''.");
     sqlite3_close(db);
     EXPECT_EQ(server::Engine::open(path, "qor_t1", "second")->login(), "qor_t1");
-    EXPECT_THROW(server::Engine::open(path, "qor_t1", "first"), server::Error);
+    EXPECT_THROW_MSG(server::Engine::open(path, "qor_t1", "first"), server::Error,
+                     "Login failed for user 'qor_t1'.");
     EXPECT_NO_THROW(server::Engine::open(path, "qor_boot", "b00t"));
 }
 
 TEST(Login, MissingFileAndExistingFile) {
     TempDir dir;
-    try {
-        server::Engine::open(dir.file("none.db"), "sa", "x");
-        ADD_FAILURE();
-    } catch (const server::Error& e) {
-        EXPECT_NE(std::string(e.what()).find("The login failed."), std::string::npos);
-    }
+    EXPECT_THROW_MSG(server::Engine::open(dir.file("none.db"), "sa", "x"), server::Error,
+                     "Cannot open database \"" + dir.file("none.db") +
+                         "\" requested by the login. The login failed.");
     server::Engine::create(dir.file("a.db"), "sa", "x");
-    EXPECT_THROW(server::Engine::create(dir.file("a.db"), "sa", "x"), server::Error);
+    EXPECT_THROW_MSG(
+        server::Engine::create(dir.file("a.db"), "sa", "x"), server::Error,
+        "Database '" + dir.file("a.db") + "' already exists. Choose a different database name.");
 }
 
 // ---- errors -----------------------------------------------------------------
@@ -288,11 +286,14 @@ TEST(FrontEnd, NestedDerivedTablesTranslateInLinearTime) {
 }
 
 TEST(FrontEnd, DeepNestingIsAnErrorNotACrash) {
+    const std::string tooDeep =
+        "Some part of your SQL statement is nested too deeply. Rewrite the query or break it "
+        "up into smaller queries.";
     std::string sql = "select " + std::string(5000, '(') + "1" + std::string(5000, ')');
-    EXPECT_THROW(server::Parser::parse(sql), server::Error);
+    EXPECT_THROW_MSG(server::Parser::parse(sql), server::Error, tooDeep);
     std::string sub = "select 1";
     for (int i = 0; i < 300; ++i) sub = "select * from (" + sub + ") t";
-    EXPECT_THROW(server::Parser::parse(sub), server::Error);
+    EXPECT_THROW_MSG(server::Parser::parse(sub), server::Error, tooDeep);
 }
 
 // ---- types and values -------------------------------------------------------
@@ -682,18 +683,15 @@ TEST_F(ServerTest, ComputedViewsAndGlobalRegistry) {
 
 TEST_F(ServerTest, ExceededTimeOutRaises) {
     auto start = std::chrono::steady_clock::now();
-    try {
+    EXPECT_THROW_MSG(
         engine_->execute(
             "select count(*) from s_fio a cross join s_fio b cross join s_fio c cross join s_fio d "
             "cross join t_fio e cross join examination f cross join estimation g cross join "
             "a_year h cross join kafedra i cross join sem_login j cross join sem_login k cross "
             "join "
             "sem_login l cross join sem_login m cross join sem_login n",
-            {}, 1);
-        ADD_FAILURE() << "no time-out";
-    } catch (const server::Error& e) {
-        EXPECT_STREQ(e.what(), "Query timeout expired");
-    }
+            {}, 1),
+        server::Error, "Query timeout expired");
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
     EXPECT_EQ(rowTexts(rows("select count(*) from s_fio")), std::vector<std::string>{"3"});
 }

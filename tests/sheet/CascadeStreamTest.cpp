@@ -95,7 +95,7 @@ TEST_F(Stream, AStreamOfTwoDepartmentsAsksForTheDepartment) {
     EXPECT_TRUE(form->DBLookupComboBox2->isHidden());
     EXPECT_TRUE(form->Label5->isHidden());
     EXPECT_TRUE(form->DBLookupComboBox2->hint().isEmpty());
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
 }
 
 TEST_F(Stream, AStreamWithoutARuleOpensTheStructureEditor) {
@@ -124,7 +124,7 @@ TEST_F(Stream, AStreamWithoutARuleOpensTheStructureEditor) {
     pickText(form->DBLookupComboBox9, "Поток 102");
     EXPECT_EQ(editor.shown, 2);
     EXPECT_FALSE(form->DBLookupComboBox3->isEnabled());
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
 }
 
 // Opened otherwise than for a missing rule, the editor's close runs the group step again.

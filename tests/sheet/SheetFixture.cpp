@@ -13,6 +13,7 @@
 #include "server/Engine.h"
 #include "signin/TForm8.h"
 #include "ui/Application.h"
+#include "ui/DataGrid.h"
 #include "ui/LookupComboBox.h"
 #include "ui/LookupListBox.h"
 #include "ui/LookupListModel.h"
@@ -48,7 +49,7 @@ void SignedIn::createForm() {
     form = std::make_unique<sheet::TForm2>(dm, folder.path());
     signin::TForm8::shownHook() = {};
     ASSERT_TRUE(ui::Application::showMainForm()) << log.texts().join('|').toStdString();
-    ASSERT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    ASSERT_NO_MESSAGE(log);
 }
 
 void SignedIn::TearDown() {
@@ -100,6 +101,12 @@ QStringList SignedIn::entries(const ui::LookupListBox* list) {
     for (int i = 0; i < list->model()->rowCount(); ++i)
         e << list->model()->index(i, 0).data().toString();
     return e;
+}
+
+ui::DataGridColumn* SignedIn::column(const char* field) const {
+    ui::DataGridColumn* c = form->KXDBGridEh1->columnByField(QString::fromUtf8(field));
+    if (!c) throw std::runtime_error(std::string("the grid has no column for the field ") + field);
+    return c;
 }
 
 void SignedIn::chooseUpToDiscipline(std::int64_t semester, const QString& discipline) {

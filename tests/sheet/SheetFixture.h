@@ -12,6 +12,7 @@
 #include "tests/support/TempFolder.h"
 
 namespace ui {
+class DataGridColumn;
 class LookupComboBox;
 class LookupListBox;
 }  // namespace ui
@@ -36,6 +37,10 @@ class SignedIn : public testing::Test {
     static void pickText(ui::LookupListBox* list, const QString& text);
     static QStringList entries(const ui::LookupComboBox* list);
     static QStringList entries(const ui::LookupListBox* list);
+
+    // The main grid's column bound to the field (matched as the grid matches field
+    // names); throws, failing the test, when the grid has none.
+    ui::DataGridColumn* column(const char* field) const;
 
     // Year, semester (10 for groups, 11 for streams of the first semester) and
     // discipline.

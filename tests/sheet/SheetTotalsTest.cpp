@@ -25,14 +25,11 @@ class Totals : public SignedIn {
         return dm.ADO_SP_Sort.locate("student", db::Value(std::string(student)));
     }
     std::string text(const char* field) { return dm.ADO_SP_Sort.field(field).asString(); }
-    ui::DataGridColumn* column(const char* field) {
-        return form->KXDBGridEh1->columnByField(QLatin1String(field));
-    }
 };
 
 TEST_F(Totals, EveryRowShowsItsIntermediateResultTotalAndGradeName) {
     openSheet();
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
     EXPECT_TRUE(form->KXDBGridEh1->isEnabled());
     EXPECT_FALSE(dm.SheetNotReady);
     EXPECT_EQ(dm.GradeBands[data::Band::Good].lower, 71);
@@ -85,7 +82,7 @@ TEST_F(Totals, TheColumnOfOtherGradesFollowsTheRule) {
     execute("UPDATE EstimationOther SET id_ebe_var = 107 WHERE id_ebe_var = 101");
     pickText(form->DBLookupComboBox3, "Ведомость");
     EXPECT_FALSE(column("EstimationOther")->visible());
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
 }
 
 TEST_F(Totals, ARuleWithoutBandsIsShownButTheGridStaysDisabled) {
@@ -129,7 +126,7 @@ TEST_F(Totals, AFormulaFailingOnARowIsReportedOnceAndTheSheetStaysOpen) {
     // the program goes on: another sheet form loads as usual
     log.messages.clear();
     pickText(form->DBLookupComboBox3, "Ведомость FX");
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
     EXPECT_TRUE(sheet.active());
 }
 

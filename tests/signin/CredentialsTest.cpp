@@ -7,6 +7,7 @@
 #include "signin/Codec.h"
 #include "signin/UserCheck.h"
 #include "tests/support/TempFolder.h"
+#include "tests/support/ThrowMessage.h"
 
 namespace {
 
@@ -86,14 +87,10 @@ TEST(BootstrapFile, AShortOrMissingFileIsAnErrorWithItsPath) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write(storedFile().left(83));
     f.close();
-    try {
-        BootstrapFile::read(path);
-        FAIL() << "a short file was read";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(QString::fromUtf8(e.what()),
-                  QStringLiteral("Файл настроек подключения ") + path +
-                      QStringLiteral(" повреждён: в нём 83 байт из 84."));
-    }
+    EXPECT_THROW_MSG(BootstrapFile::read(path), std::runtime_error,
+                     (QStringLiteral("Файл настроек подключения ") + path +
+                      QStringLiteral(" повреждён: в нём 83 байт из 84."))
+                         .toStdString());
 }
 
 TEST(UserCheck, TheGetUserTextWithAndWithoutAPasswordChange) {

@@ -71,7 +71,7 @@ const QString kChangeLines = QStringLiteral(
 TEST_F(SignInDemo, TheTeacherSignsInUnderTheServerLoginTheUserCheckReturns) {
     QSignalSpy accepted(form.get(), &QDialog::accepted);
     press(QStringLiteral("a.ivanova"));
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
     EXPECT_EQ(accepted.count(), 1);
     EXPECT_EQ(form->result(), QDialog::Accepted);
     EXPECT_TRUE(signedInAs("qor28_ivanova"));
@@ -109,7 +109,7 @@ TEST_P(SignInRefusal, TheServersTextAloneIsShown) {
     const Refusal r = GetParam();
     press(QString::fromUtf8(r.login), QString::fromUtf8(r.password));
     EXPECT_EQ(form->RzLabel1->text(), QString::fromUtf8(r.status));
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
     EXPECT_NE(form->result(), QDialog::Accepted);
     EXPECT_FALSE(dm.ADO_ZOL.isOpen());
     EXPECT_FALSE(form->ChangeAreaOpen);
@@ -148,7 +148,7 @@ TEST_F(SignInDemo, AnExpiredPasswordMustBeChangedBeforeSigningIn) {
     form->Edit1->setText(QStringLiteral("Sultan_2027"));
     form->Edit2->setText(QStringLiteral("Sultan_2027"));
     form->SpeedButton2->click();
-    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_NO_MESSAGE(log);
     EXPECT_EQ(form->result(), QDialog::Accepted);
     EXPECT_TRUE(signedInAs("qor28_sultanov"));
 

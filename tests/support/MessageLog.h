@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QList>
 
 #include "tests/support/QStringPrinter.h"
@@ -27,7 +29,18 @@ class MessageLog {
         return t;
     }
 
+    // Success when no message box was shown; otherwise the failure lists their texts.
+    testing::AssertionResult noneShown() const {
+        if (messages.isEmpty()) return testing::AssertionSuccess();
+        return testing::AssertionFailure()
+               << messages.size() << " message(s) shown: " << texts().join(" | ").toStdString();
+    }
+
     QList<ui::Message> messages;
 };
 
 }  // namespace testsupport
+
+// No message box was shown since the log began (or since its messages were cleared).
+#define EXPECT_NO_MESSAGE(log) EXPECT_TRUE((log).noneShown())
+#define ASSERT_NO_MESSAGE(log) ASSERT_TRUE((log).noneShown())

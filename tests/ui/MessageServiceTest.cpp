@@ -79,7 +79,7 @@ TEST(GeneralErrorDisplay, AbortIsSilent) {
     QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
     EXPECT_EQ(target.handled, 1);
-    EXPECT_TRUE(log.messages.isEmpty());
+    EXPECT_NO_MESSAGE(log);
 }
 
 TEST(GeneralErrorDisplay, AnErrorThatIsNoStandardOneStillGetsAMessage) {
