@@ -36,7 +36,7 @@ TEST_F(StreamDepartment, OnePickOfTheOtherDepartmentOnALoadedSheetChoosesIt) {
     EXPECT_EQ(departments->text(), kInformationSystems);
     EXPECT_EQ(departments->keyValue(), db::Value(std::int64_t{1}));
     EXPECT_FALSE(departments->isHidden());
-    EXPECT_EQ(form->RuleId, 107);
+    EXPECT_EQ(form->Choice.RuleId, 107);
     // the new department's sheet forms are on offer at once
     EXPECT_TRUE(form->DBLookupComboBox3->isEnabled());
     EXPECT_TRUE(entries(form->DBLookupComboBox3).contains("Ведомость"));
@@ -70,7 +70,7 @@ TEST_F(StreamDepartment, PickingTheStreamAgainAsksForTheDepartmentAgain) {
 
     pickText(departments, kComputing);
     EXPECT_FALSE(departments->view()->isVisible());
-    EXPECT_EQ(form->RuleId, 107);
+    EXPECT_EQ(form->Choice.RuleId, 107);
     EXPECT_TRUE(form->DBLookupComboBox3->isEnabled());
 }
 
