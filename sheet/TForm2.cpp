@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/TDM_ZOL_3.h"
+#include "history/TADOUpdateHistoryExec.h"
 #include "sheet/SheetStatements.h"
 #include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
@@ -24,6 +25,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     setWindowTitle(signin::TForm8::mainWindowCaption());
     buildControls();
     connectCascade();
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
     IdIPWatch1 = new signin::AddressWatcher(true, this);
 
     bool signedIn = false;
@@ -38,7 +40,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     // This sign-in's own answer decides, not the application's end flag: that one stays
     // set once any window of the process asked to end.
     if (signedIn) {
-        ComputerName = QSysInfo::machineHostName().left(100);
+        createHistoryRecorder();
         db::Dataset& exec = dm_.ADOQ_Exec;
         exec.close();
         exec.setSql(statements::kAdmissionStrict);
@@ -55,6 +57,8 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
 }
 
 TForm2::~TForm2() {
+    // The data module outlives the window: its sheet gets its own handlers back.
+    if (History) History->Detach();
     if (dm_.editingControls() == this) dm_.setEditingControls(nullptr);
     if (dm_.markSheetView() == this) dm_.setMarkSheetView(nullptr);
 }

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,7 @@
 #include "data/MarkSheetView.h"
 #include "data/SheetChoice.h"
 #include "db/Values.h"
+#include "history/HistoryWriters.h"
 #include "structure/StructureEditorHost.h"
 
 class QAction;
@@ -23,6 +25,9 @@ class QToolButton;
 
 namespace data {
 class TDM_ZOL_3;
+}
+namespace history {
+class TADOUpdateHistoryExec;
 }
 namespace signin {
 class AddressWatcher;
@@ -42,7 +47,8 @@ namespace sheet {
 // semester, discipline, form of assessment, group or stream, department, sheet form).
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
-// rows); the statements it sends are built in SheetStatements.cpp.
+// rows), TForm2Saving.cpp (the change history and the save button); the statements it sends are
+// built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -122,6 +128,11 @@ class TForm2 : public QMainWindow,
     // The workstation's local address, watched from creation; its history goes to
     // iphist.dat when the window is destroyed.
     signin::AddressWatcher* IdIPWatch1;
+    // The change history of the mark sheet, attached right after sign-in.
+    std::unique_ptr<history::TADOUpdateHistoryExec> History;
+    // The wording of one field's change in the history.
+    static constexpr const char* kChangeTemplate =
+        "Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".";
 
   public slots:
     void DBLookupComboBox1Click();
@@ -134,11 +145,15 @@ class TForm2 : public QMainWindow,
     void ComboBox1Change();
     // Runs each statement as a command, in order; an error stops the list.
     void ExecuteStatements(const std::vector<std::string>& statements);
+    // The save button: posts the row being edited, then disables itself.
+    void SpeedButton2Click();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void createHistoryRecorder();
+    history::HistoryAuthor historyAuthor() const;
     void buildControls();
     void buildGrid(QWidget* parent);
     void buildSelectionArea(QWidget* area);

@@ -1,0 +1,115 @@
+// Saving marks through the main window: the save button posts the row being edited, and
+// every saved change leaves its history; a row the server refuses keeps what was typed,
+// and the saves after it are recorded again.
+#include <QToolButton>
+
+#include "Demo.h"
+#include "history/HistoryText.h"
+#include "history/TADOUpdateHistoryExec.h"
+#include "server/Engine.h"
+#include "tests/sheet/SheetFixture.h"
+#include "ui/DataGrid.h"
+#include "ui/DataGridColumn.h"
+#include "ui/LookupComboBox.h"
+
+namespace sheettest {
+namespace {
+
+class Saving : public SignedIn {
+  protected:
+    // Базы данных, ИС-24-1: m2, m3 and dop are open, m1 closed.
+    void openSheet() {
+        chooseUpToDiscipline(10, "Базы данных {3}");
+        pickText(form->DBLookupComboBox9, "ИС-24-1");
+        pickText(form->DBLookupComboBox3, "Ведомость");
+    }
+    db::Dataset& sheet() { return dm.ADO_SP_Sort; }
+    // Types a text into the current row's cell of a field, as the grid commits it.
+    bool type(const char* field, const QString& text) {
+        ui::DataGrid* grid = form->KXDBGridEh1;
+        const int column = grid->indexOfColumn(grid->columnByField(QLatin1String(field)));
+        return grid->commitCell(sheet().currentRow(), column, text);
+    }
+    // The history rows of a mark row, oldest first.
+    QStringList historyOf(std::int64_t id) {
+        auto engine = server::Engine::open(database.toStdString(), server::qor::demo::bootLogin,
+                                           server::qor::demo::bootPassword);
+        auto r = engine->execute(
+            "SELECT descr, QOR_User FROM QOR_LOG WHERE row_id = " + std::to_string(id) +
+            " AND id_qor_log > " + std::to_string(lastLog) + " ORDER BY id_qor_log");
+        QStringList out;
+        for (const auto& row : r.resultSets.at(0).rows)
+            out << QString::fromStdString(db::toText(row[0]) + " | " + db::toText(row[1]));
+        return out;
+    }
+    void markHistoryStart() {
+        auto engine = server::Engine::open(database.toStdString(), server::qor::demo::bootLogin,
+                                           server::qor::demo::bootPassword);
+        auto r = engine->execute("SELECT COALESCE(MAX(id_qor_log), 0) FROM QOR_LOG");
+        lastLog = db::toInteger(r.resultSets.at(0).rows.at(0).at(0));
+    }
+    std::int64_t lastLog = 0;
+};
+
+TEST_F(Saving, TheRecorderIsAttachedToTheMarkSheetAtCreation) {
+    ASSERT_TRUE(form->History);
+    EXPECT_EQ(form->History->AttachedDataset(), &dm.ADO_SP_Sort);
+    EXPECT_EQ(form->History->TableName, "mark_mag");
+    EXPECT_EQ(form->History->KeyFieldName, "id_mark_mag");
+    EXPECT_TRUE(form->History->TrackDeletes);
+    EXPECT_EQ(form->History->Template, "Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".");
+    EXPECT_FALSE(form->ComputerName.isEmpty());
+}
+
+TEST_F(Saving, OneSaveOfThreeMarksLeavesThreeHistoryRowsInFieldOrder) {
+    openSheet();
+    ASSERT_TRUE(sheet().locate("student", db::Value(std::string("Кусаинов Алихан Ерболович"))));
+    const std::int64_t id = sheet().field("id_mark_mag").asInteger();
+    auto was = [&](const char* f) {
+        return QString::fromStdString(
+            history::FieldChangeText(sheet().field(f), history::Side::Old));
+    };
+    const QString m2 = was("m2"), m3 = was("m3"), dop = was("dop");
+    markHistoryStart();
+    // typed right to left: the history still follows the record's field order
+    ASSERT_TRUE(type("dop", "3"));
+    ASSERT_TRUE(type("m3", "20"));
+    ASSERT_TRUE(type("m2", "15"));
+    EXPECT_TRUE(form->SpeedButton2->isEnabled());
+    form->SpeedButton2->click();
+    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_EQ(sheet().state(), db::DatasetState::Browse);
+    EXPECT_FALSE(form->SpeedButton2->isEnabled());
+    EXPECT_EQ(
+        historyOf(id),
+        (QStringList{"Поле \"m2\" изменило значение \"" + m2 + "\" на \"15\". | a.ivanova",
+                     "Поле \"m3\" изменило значение \"" + m3 + "\" на \"20\". | a.ivanova",
+                     "Поле \"dop\" изменило значение \"" + dop + "\" на \"3\". | a.ivanova"}));
+}
+
+TEST_F(Saving, ARowTheServerRefusesKeepsWhatWasTypedAndLaterSavesAreRecorded) {
+    openSheet();
+    // the row of a student on academic leave: the dean's office closed it
+    ASSERT_TRUE(sheet().locate("id_student", db::Value(std::int64_t{20})));
+    sheet().edit();
+    sheet().field("m2").setValue(db::Value(17.0));
+    form->SpeedButton2->click();
+    ASSERT_FALSE(log.messages.isEmpty());
+    EXPECT_TRUE(log.texts().last().startsWith("Строка ведомости закрыта деканатом"))
+        << log.texts().join('|').toStdString();
+    EXPECT_EQ(sheet().state(), db::DatasetState::Edit);
+    EXPECT_EQ(sheet().field("m2").asDouble(), 17.0);
+    sheet().cancel();
+
+    log.messages.clear();
+    ASSERT_TRUE(sheet().locate("student", db::Value(std::string("Кусаинов Алихан Ерболович"))));
+    const std::int64_t id = sheet().field("id_mark_mag").asInteger();
+    markHistoryStart();
+    ASSERT_TRUE(type("m3", "21"));
+    form->SpeedButton2->click();
+    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_EQ(historyOf(id).size(), 1);
+}
+
+}  // namespace
+}  // namespace sheettest
