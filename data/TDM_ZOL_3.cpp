@@ -51,6 +51,7 @@ std::span<const TDM_ZOL_3::MarkSheetStep> TDM_ZOL_3::markSheetSteps() {
         {&D::afterPost, &TDM_ZOL_3::ADO_SP_SortAfterPost},
         {&D::afterClose, &TDM_ZOL_3::ADO_SP_SortAfterClose},
         {&D::beforeInsert, &TDM_ZOL_3::ADO_SP_SortBeforeInsert},
+        {&D::beforePost, &TDM_ZOL_3::ADO_SP_SortBeforePost},
         {&D::onCalcFields, &TDM_ZOL_3::ADO_SP_SortCalcFields},
     };
     return steps;

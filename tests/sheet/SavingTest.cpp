@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "Demo.h"
+#include "data/TDM_ZOL_3.h"
 #include "history/HistoryText.h"
 #include "history/TADOUpdateHistoryExec.h"
 #include "server/Engine.h"
@@ -80,11 +81,32 @@ TEST_F(Saving, OneSaveOfThreeMarksLeavesThreeHistoryRowsInFieldOrder) {
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
     EXPECT_EQ(sheet().state(), db::DatasetState::Browse);
     EXPECT_FALSE(form->SpeedButton2->isEnabled());
+    // the save rules' stamps are changes like any other: the stored grade (the total of
+    // 68 earns удов), the stored total and the day of the save
+    const QStringList h = historyOf(id);
+    ASSERT_EQ(h.size(), 6) << h.join('\n').toStdString();
     EXPECT_EQ(
-        historyOf(id),
-        (QStringList{"Поле \"m2\" изменило значение \"" + m2 + "\" на \"15\". | a.ivanova",
+        h.mid(0, 5),
+        (QStringList{"Поле \"id_estimation\" изменило значение \"NULL\" на \"3\". | a.ivanova",
+                     "Поле \"m2\" изменило значение \"" + m2 + "\" на \"15\". | a.ivanova",
                      "Поле \"m3\" изменило значение \"" + m3 + "\" на \"20\". | a.ivanova",
-                     "Поле \"dop\" изменило значение \"" + dop + "\" на \"3\". | a.ivanova"}));
+                     "Поле \"dop\" изменило значение \"" + dop + "\" на \"3\". | a.ivanova",
+                     "Поле \"ball\" изменило значение \"55\" на \"68\". | a.ivanova"}));
+    EXPECT_TRUE(h[5].startsWith("Поле \"QOR_Update\"")) << h[5].toStdString();
+    // read back from the server
+    auto engine = server::Engine::open(database.toStdString(), server::qor::demo::bootLogin,
+                                       server::qor::demo::bootPassword);
+    auto r = engine->execute(
+        "SELECT ball, id_estimation, p35, id_teacher, CONVERT(varchar(10), QOR_Update, 104), "
+        "CONVERT(varchar(10), GETDATE(), 104) FROM mark_mag WHERE id_mark_mag = " +
+        std::to_string(id));
+    const auto& row = r.resultSets.at(0).rows.at(0);
+    EXPECT_EQ(db::toText(row[0]), "68");
+    EXPECT_EQ(db::toText(row[1]), "3");
+    EXPECT_EQ(db::toText(row[2]), data::SheetNumber(form->Choice));
+    EXPECT_EQ(db::toText(row[2]), "1-1-1-1");
+    EXPECT_EQ(db::toText(row[3]), "1");
+    EXPECT_EQ(db::toText(row[4]), db::toText(row[5]));
 }
 
 TEST_F(Saving, ARowTheServerRefusesKeepsWhatWasTypedAndLaterSavesAreRecorded) {
@@ -108,7 +130,27 @@ TEST_F(Saving, ARowTheServerRefusesKeepsWhatWasTypedAndLaterSavesAreRecorded) {
     ASSERT_TRUE(type("m3", "21"));
     form->SpeedButton2->click();
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
-    EXPECT_EQ(historyOf(id).size(), 1);
+    EXPECT_TRUE(
+        historyOf(id).contains("Поле \"m3\" изменило значение \"NULL\" на \"21\". | a.ivanova"));
+}
+
+TEST_F(Saving, ARowBarredByAttendanceIsNeverSavedAndItsChangesAreDropped) {
+    openSheet();
+    // student 15 is barred by attendance
+    ASSERT_TRUE(sheet().locate("id_student", db::Value(std::int64_t{15})));
+    const double m2 = sheet().field("m2").asDouble();
+    const std::int64_t id = sheet().field("id_mark_mag").asInteger();
+    markHistoryStart();
+    ASSERT_TRUE(type("m2", "19"));
+    form->SpeedButton2->click();
+    ASSERT_EQ(log.messages.size(), 1);
+    EXPECT_EQ(log.messages[0].text, "Нет допуска, обратитесь в деканат !!!");
+    EXPECT_EQ(log.messages[0].caption, "");
+    EXPECT_EQ(log.messages[0].icon, QMessageBox::NoIcon);
+    EXPECT_EQ(sheet().state(), db::DatasetState::Browse);
+    EXPECT_EQ(sheet().field("m2").asDouble(), m2);
+    EXPECT_TRUE(form->DBLookupComboBox9->isEnabled());
+    EXPECT_TRUE(historyOf(id).isEmpty());
 }
 
 }  // namespace
