@@ -11,6 +11,7 @@
 #include "data/MarkSheetView.h"
 #include "data/SheetChoice.h"
 #include "db/Values.h"
+#include "formula/TParser.h"
 #include "history/HistoryWriters.h"
 #include "structure/StructureEditorHost.h"
 
@@ -35,6 +36,7 @@ class TForm4;
 }  // namespace signin
 namespace ui {
 class DataGrid;
+class DataGridColumn;
 class DataSource;
 class LookupComboBox;
 class LookupListBox;
@@ -130,6 +132,8 @@ class TForm2 : public QMainWindow,
     signin::AddressWatcher* IdIPWatch1;
     // The change history of the mark sheet, attached right after sign-in.
     std::unique_ptr<history::TADOUpdateHistoryExec> History;
+    // The parser the mark check computes the new total with.
+    formula::TParser ParserMainForm;
     // The wording of one field's change in the history.
     static constexpr const char* kChangeTemplate =
         "Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".";
@@ -145,6 +149,10 @@ class TForm2 : public QMainWindow,
     void ComboBox1Change();
     // Runs each statement as a command, in order; an error stops the list.
     void ExecuteStatements(const std::vector<std::string>& statements);
+    // The check of a mark typed into a control point's cell (every such column's
+    // update check).
+    void KXDBGridEh1Columns7UpdateData(ui::DataGridColumn& column, QString& text, db::Value& value,
+                                       bool& handled);
     // The save button: posts the row being edited, then disables itself.
     void SpeedButton2Click();
 

@@ -82,9 +82,11 @@ TEST_F(Saving, OneSaveOfThreeMarksLeavesThreeHistoryRowsInFieldOrder) {
     EXPECT_EQ(sheet().state(), db::DatasetState::Browse);
     EXPECT_FALSE(form->SpeedButton2->isEnabled());
     // the save rules' stamps are changes like any other: the stored grade (the total of
-    // 68 earns удов), the stored total and the day of the save
-    const QStringList h = historyOf(id);
-    ASSERT_EQ(h.size(), 6) << h.join('\n').toStdString();
+    // 68 earns удов), the stored total and the day of the save; the check stamped the
+    // day the mark was given
+    QStringList h = historyOf(id);
+    ASSERT_EQ(h.size(), 7) << h.join('\n').toStdString();
+    EXPECT_TRUE(h.takeAt(1).startsWith("Поле \"p36\""));
     EXPECT_EQ(
         h.mid(0, 5),
         (QStringList{"Поле \"id_estimation\" изменило значение \"NULL\" на \"3\". | a.ivanova",
@@ -151,6 +153,56 @@ TEST_F(Saving, ARowBarredByAttendanceIsNeverSavedAndItsChangesAreDropped) {
     EXPECT_EQ(sheet().field("m2").asDouble(), m2);
     EXPECT_TRUE(form->DBLookupComboBox9->isEnabled());
     EXPECT_TRUE(historyOf(id).isEmpty());
+}
+
+}  // namespace
+}  // namespace sheettest
+
+namespace sheettest {
+namespace {
+
+// The check of a typed mark on Базы данных, ИС-24-1 (m3 "Экзамен" 0 to 40 by the rule).
+using MarkEntry = Saving;
+
+TEST_F(MarkEntry, AMarkOutsideTheLimitsIsRefusedWithTheLimitsAndTheDateIsStamped) {
+    openSheet();
+    ASSERT_TRUE(sheet().locate("student", db::Value(std::string("Абдрахманов Ерлан Маратович"))));
+    const db::Value p36 = sheet().field("p36").value();
+    auto* grid = form->KXDBGridEh1;
+    const QString title = grid->columnByField(QStringLiteral("m3"))->title();
+    ASSERT_TRUE(dm.ADOQ_est_config.locate("pole_mark_mag", db::Value(std::string("m3"))));
+    const std::int64_t max = dm.ADOQ_est_config.field("max").asInteger();
+    EXPECT_TRUE(type("m3", "0"));
+    EXPECT_TRUE(type("m3", QString::number(max)));
+    EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
+    EXPECT_FALSE(type("m3", QString::number(max + 1)));
+    ASSERT_EQ(log.messages.size(), 1);
+    EXPECT_EQ(
+        log.messages[0].text,
+        QStringLiteral("Оценка в \"%1\" должна быть в пределах от 0 до %2").arg(title).arg(max));
+    EXPECT_EQ(log.messages[0].caption, "Уведомление");
+    EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
+    EXPECT_EQ(sheet().field("m3").asDouble(), static_cast<double>(max));
+    EXPECT_FALSE(sheet().field("p36").value() == p36);
+    sheet().cancel();
+    EXPECT_TRUE(sheet().field("p36").value() == p36);
+}
+
+TEST_F(MarkEntry, ARowThatMayNotBeEditedAndATextThatIsNotAWholeNumberAreRefused) {
+    openSheet();
+    ASSERT_TRUE(sheet().locate("student", db::Value(std::string("Кусаинов Алихан Ерболович"))));
+    const db::Value m3 = sheet().field("m3").value();
+    EXPECT_FALSE(type("m3", "12.5"));
+    ASSERT_EQ(log.messages.size(), 1);
+    EXPECT_EQ(log.messages[0].text, "'12.5' is not a valid integer value");
+    EXPECT_TRUE(sheet().field("m3").value() == m3);
+    sheet().cancel();
+    log.messages.clear();
+    // the dean's office closed the row of student 20
+    ASSERT_TRUE(sheet().locate("id_student", db::Value(std::int64_t{20})));
+    EXPECT_FALSE(type("m3", "5"));
+    ASSERT_EQ(log.messages.size(), 1);
+    EXPECT_EQ(log.messages[0].text, "Вы не имеете право менять оценку!");
 }
 
 }  // namespace
