@@ -76,4 +76,41 @@ void TDM_ZOL_3::ADO_SP_SortBeforePost(db::Dataset& sheet) {
     sheet.field("QOR_Update").setValue(db::Value(login.ServerDate));
 }
 
+namespace {
+const char* const kAskTheAdministrator =
+    "\nНажмите кнопку \"отмена новой записи\" или клавишу [Esc]!\n"
+    "Обратитесь к вашему администратору\"!";
+}  // namespace
+
+void TDM_ZOL_3::ADO_SP_SortEditError(db::Dataset&, const db::Error&, db::ErrorAction& action) {
+    action = db::ErrorAction::Abort;
+    ui::MessageService::show(
+        QStringLiteral("Warning!"),
+        QString::fromUtf8(std::string("Вы пытаетесь изменить строку, но у вас нет на это прав.") +
+                          kAskTheAdministrator),
+        QMessageBox::Warning);
+}
+
+// The teacher is told which field the server refused, then the server's own text follows.
+// The row keeps what was typed (in edit state), so nothing is lost: the teacher may
+// correct it or cancel with Esc.
+void TDM_ZOL_3::ADO_SP_SortPostError(db::Dataset&, const db::Error&, db::ErrorAction&) {
+    const std::string title = view_ ? view_->currentColumnTitle() : std::string();
+    ui::MessageService::show(QStringLiteral("Warning!"),
+                             QString::fromUtf8("Вы пытаетесь изменить запись в поле \"" + title +
+                                               "\", но у вас нет на это прав."),
+                             QMessageBox::Warning);
+}
+
+void TDM_ZOL_3::ADO_SP_SortDeleteError(db::Dataset& sheet, const db::Error&,
+                                       db::ErrorAction& action) {
+    action = db::ErrorAction::Abort;
+    sheet.next();
+    ui::MessageService::show(
+        QStringLiteral("Error"),
+        QString::fromUtf8(std::string("Вы пытаетесь удалить строку, но у вас нет на это прав.") +
+                          kAskTheAdministrator),
+        QMessageBox::Critical);
+}
+
 }  // namespace data

@@ -60,10 +60,23 @@ std::span<const TDM_ZOL_3::MarkSheetStep> TDM_ZOL_3::markSheetSteps() {
 void TDM_ZOL_3::installMarkSheetHandlers() {
     for (const MarkSheetStep& s : markSheetSteps())
         ADO_SP_Sort.*s.event = MarkSheetHandler{this, s.step};
+    using E = const db::Error&;
+    ADO_SP_Sort.onEditError = [this](db::Dataset& d, E e, db::ErrorAction& a) {
+        ADO_SP_SortEditError(d, e, a);
+    };
+    ADO_SP_Sort.onPostError = [this](db::Dataset& d, E e, db::ErrorAction& a) {
+        ADO_SP_SortPostError(d, e, a);
+    };
+    ADO_SP_Sort.onDeleteError = [this](db::Dataset& d, E e, db::ErrorAction& a) {
+        ADO_SP_SortDeleteError(d, e, a);
+    };
 }
 
 void TDM_ZOL_3::removeMarkSheetHandlers() {
     for (const MarkSheetStep& s : markSheetSteps()) ADO_SP_Sort.*s.event = nullptr;
+    ADO_SP_Sort.onEditError = nullptr;
+    ADO_SP_Sort.onPostError = nullptr;
+    ADO_SP_Sort.onDeleteError = nullptr;
 }
 
 void TDM_ZOL_3::createDatasets() {

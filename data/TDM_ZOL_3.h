@@ -128,6 +128,10 @@ class TDM_ZOL_3 {
     // teacher, the sheet's group, rule, discipline and number, the stored grade and the
     // day of the save.
     void ADO_SP_SortBeforePost(db::Dataset&);
+    // The server refused an edit, a save or a delete of a mark row.
+    void ADO_SP_SortEditError(db::Dataset&, const db::Error&, db::ErrorAction& action);
+    void ADO_SP_SortPostError(db::Dataset&, const db::Error&, db::ErrorAction& action);
+    void ADO_SP_SortDeleteError(db::Dataset&, const db::Error&, db::ErrorAction& action);
     // The computed fields of the row being read or edited: total, intermediate results
     // and grade name by the sheet's rule. A formula error reaches whoever caused the
     // calculation.

@@ -79,6 +79,11 @@ bool TForm2::markGridHasDataset() const {
     return source && source->dataset();
 }
 
+std::string TForm2::currentColumnTitle() const {
+    const ui::DataGridColumn* c = KXDBGridEh1->column(KXDBGridEh1->currentIndex().column());
+    return c ? c->title().toStdString() : std::string();
+}
+
 void TForm2::showError(const std::string& text, const std::string& caption) {
     ui::MessageService::show(QString::fromStdString(caption), QString::fromStdString(text),
                              QMessageBox::Critical);

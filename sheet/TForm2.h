@@ -70,6 +70,7 @@ class TForm2 : public QMainWindow,
 
     const data::SheetChoice& sheetChoice() const override { return Choice; }
     bool markGridHasDataset() const override;
+    std::string currentColumnTitle() const override;
     void showError(const std::string& text, const std::string& caption) override;
     void setOtherGradesColumnVisible(bool visible) override;
 

@@ -118,7 +118,12 @@ TEST_F(Saving, ARowTheServerRefusesKeepsWhatWasTypedAndLaterSavesAreRecorded) {
     sheet().edit();
     sheet().field("m2").setValue(db::Value(17.0));
     form->SpeedButton2->click();
-    ASSERT_FALSE(log.messages.isEmpty());
+    // which field was refused, then the server's own text
+    ASSERT_EQ(log.messages.size(), 2) << log.texts().join('|').toStdString();
+    EXPECT_EQ(log.messages[0].caption, "Warning!");
+    EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(log.texts()[0].startsWith("Вы пытаетесь изменить запись в поле \""));
+    EXPECT_TRUE(log.texts()[0].endsWith("\", но у вас нет на это прав."));
     EXPECT_TRUE(log.texts().last().startsWith("Строка ведомости закрыта деканатом"))
         << log.texts().join('|').toStdString();
     EXPECT_EQ(sheet().state(), db::DatasetState::Edit);
