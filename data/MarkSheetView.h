@@ -20,6 +20,8 @@ class MarkSheetView : public GradeBandsView {
     virtual const SheetChoice& sheetChoice() const = 0;
     // True when the mark grid has a data source and the source has a dataset.
     virtual bool markGridHasDataset() const = 0;
+    // The title of the mark grid's current column (empty when none).
+    virtual std::string currentColumnTitle() const = 0;
 };
 
 }  // namespace data

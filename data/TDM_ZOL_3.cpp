@@ -51,6 +51,7 @@ std::span<const TDM_ZOL_3::MarkSheetStep> TDM_ZOL_3::markSheetSteps() {
         {&D::afterPost, &TDM_ZOL_3::ADO_SP_SortAfterPost},
         {&D::afterClose, &TDM_ZOL_3::ADO_SP_SortAfterClose},
         {&D::beforeInsert, &TDM_ZOL_3::ADO_SP_SortBeforeInsert},
+        {&D::beforePost, &TDM_ZOL_3::ADO_SP_SortBeforePost},
         {&D::onCalcFields, &TDM_ZOL_3::ADO_SP_SortCalcFields},
     };
     return steps;
@@ -59,10 +60,23 @@ std::span<const TDM_ZOL_3::MarkSheetStep> TDM_ZOL_3::markSheetSteps() {
 void TDM_ZOL_3::installMarkSheetHandlers() {
     for (const MarkSheetStep& s : markSheetSteps())
         ADO_SP_Sort.*s.event = MarkSheetHandler{this, s.step};
+    using E = const db::Error&;
+    ADO_SP_Sort.onEditError = [this](db::Dataset& d, E e, db::ErrorAction& a) {
+        ADO_SP_SortEditError(d, e, a);
+    };
+    ADO_SP_Sort.onPostError = [this](db::Dataset& d, E e, db::ErrorAction& a) {
+        ADO_SP_SortPostError(d, e, a);
+    };
+    ADO_SP_Sort.onDeleteError = [this](db::Dataset& d, E e, db::ErrorAction& a) {
+        ADO_SP_SortDeleteError(d, e, a);
+    };
 }
 
 void TDM_ZOL_3::removeMarkSheetHandlers() {
     for (const MarkSheetStep& s : markSheetSteps()) ADO_SP_Sort.*s.event = nullptr;
+    ADO_SP_Sort.onEditError = nullptr;
+    ADO_SP_Sort.onPostError = nullptr;
+    ADO_SP_Sort.onDeleteError = nullptr;
 }
 
 void TDM_ZOL_3::createDatasets() {

@@ -19,6 +19,12 @@ namespace data {
 
 // The data module: the one owner of the connection and of every dataset the windows
 // use, for the whole run. The windows reach the datasets by their names below.
+// The number of the sheet a row is saved in: group or stream, semester entry,
+// discipline and form of assessment, joined by "-" (1203-7-55-2).
+std::string SheetNumber(const SheetChoice& choice);
+
+inline constexpr const char* kNotAdmittedMessage = "Нет допуска, обратитесь в деканат !!!";
+
 class TDM_ZOL_3 {
   public:
     TDM_ZOL_3();
@@ -117,6 +123,15 @@ class TDM_ZOL_3 {
     void ADO_SP_SortAfterPost(db::Dataset&);
     void ADO_SP_SortAfterClose(db::Dataset&);
     void ADO_SP_SortBeforeInsert(db::Dataset&);
+    // The save rules of a mark row: a row barred by attendance is refused (after a
+    // message) and its changes dropped; otherwise the row gets the stored total, the
+    // teacher, the sheet's group, rule, discipline and number, the stored grade and the
+    // day of the save.
+    void ADO_SP_SortBeforePost(db::Dataset&);
+    // The server refused an edit, a save or a delete of a mark row.
+    void ADO_SP_SortEditError(db::Dataset&, const db::Error&, db::ErrorAction& action);
+    void ADO_SP_SortPostError(db::Dataset&, const db::Error&, db::ErrorAction& action);
+    void ADO_SP_SortDeleteError(db::Dataset&, const db::Error&, db::ErrorAction& action);
     // The computed fields of the row being read or edited: total, intermediate results
     // and grade name by the sheet's rule. A formula error reaches whoever caused the
     // calculation.

@@ -239,6 +239,11 @@ std::string Printer::comparison(const Expr& e) {
     const Expr& r = *e.args[1];
     std::string a = expr(l), b = expr(r);
     SType ta = typeOf(l), tb = typeOf(r);
+    // A stored date-time compares as the moment it holds, not as the text it was stored
+    // with: a row written by other hands ('2026-03-01', say, from SQLite's date()) still
+    // equals the same day bound as a value or written by this server.
+    if (ta.type == Type::DateTime && ta.column) a = castTo(a, {"DATETIME", 0, 0}, -1, false);
+    if (tb.type == Type::DateTime && tb.column) b = castTo(b, {"DATETIME", 0, 0}, -1, false);
     if (ta.type == Type::DateTime && tb.type != Type::DateTime && r.kind != ExprKind::Null)
         b = castTo(b, {"DATETIME", 0, 0}, -1, false);
     else if (tb.type == Type::DateTime && ta.type != Type::DateTime && l.kind != ExprKind::Null)

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "data/TDM_ZOL_3.h"
+#include "history/TADOUpdateHistoryExec.h"
 #include "sheet/SheetStatements.h"
 #include "signin/AddressWatcher.h"
 #include "signin/TForm8.h"
@@ -25,6 +26,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     buildControls();
     connectCascade();
     setUpGridEvents();
+    connect(SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
     IdIPWatch1 = new signin::AddressWatcher(true, this);
 
     bool signedIn = false;
@@ -39,7 +41,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     // This sign-in's own answer decides, not the application's end flag: that one stays
     // set once any window of the process asked to end.
     if (signedIn) {
-        ComputerName = QSysInfo::machineHostName().left(100);
+        createHistoryRecorder();
         db::Dataset& exec = dm_.ADOQ_Exec;
         exec.close();
         exec.setSql(statements::kAdmissionStrict);
@@ -56,6 +58,8 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
 }
 
 TForm2::~TForm2() {
+    // The data module outlives the window: its sheet gets its own handlers back.
+    if (History) History->Detach();
     if (dm_.editingControls() == this) dm_.setEditingControls(nullptr);
     if (dm_.markSheetView() == this) dm_.setMarkSheetView(nullptr);
 }
@@ -74,6 +78,11 @@ void TForm2::setSelectionListsEnabled(bool on) {
 bool TForm2::markGridHasDataset() const {
     const ui::DataSource* source = KXDBGridEh1->dataSource();
     return source && source->dataset();
+}
+
+std::string TForm2::currentColumnTitle() const {
+    const ui::DataGridColumn* c = KXDBGridEh1->column(KXDBGridEh1->currentIndex().column());
+    return c ? c->title().toStdString() : std::string();
 }
 
 void TForm2::showError(const std::string& text, const std::string& caption) {

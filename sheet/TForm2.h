@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,8 @@
 #include "data/MarkSheetView.h"
 #include "data/SheetChoice.h"
 #include "db/Values.h"
+#include "formula/TParser.h"
+#include "history/HistoryWriters.h"
 #include "structure/StructureEditorHost.h"
 
 class QAction;
@@ -27,12 +30,16 @@ class TDM_ZOL_3;
 namespace gridevents {
 class TKXDBGridEvents;
 }
+namespace history {
+class TADOUpdateHistoryExec;
+}
 namespace signin {
 class AddressWatcher;
 class TForm4;
 }  // namespace signin
 namespace ui {
 class DataGrid;
+class DataGridColumn;
 class DataSource;
 class LookupComboBox;
 class LookupListBox;
@@ -45,8 +52,9 @@ namespace sheet {
 // semester, discipline, form of assessment, group or stream, department, sheet form).
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
-// rows), TForm2GridEvents.cpp (the mark grid's behaviour component); the statements it sends
-// are built in SheetStatements.cpp.
+// rows), TForm2GridEvents.cpp (the mark grid's behaviour component), TForm2MarkEntry.cpp (the
+// check of every typed mark), TForm2Saving.cpp (the change history and the save button); the
+// statements it sends are built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -66,6 +74,7 @@ class TForm2 : public QMainWindow,
 
     const data::SheetChoice& sheetChoice() const override { return Choice; }
     bool markGridHasDataset() const override;
+    std::string currentColumnTitle() const override;
     void showError(const std::string& text, const std::string& caption) override;
     void setOtherGradesColumnVisible(bool visible) override;
 
@@ -129,6 +138,13 @@ class TForm2 : public QMainWindow,
     // The workstation's local address, watched from creation; its history goes to
     // iphist.dat when the window is destroyed.
     signin::AddressWatcher* IdIPWatch1;
+    // The change history of the mark sheet, attached right after sign-in.
+    std::unique_ptr<history::TADOUpdateHistoryExec> History;
+    // The parser the mark check computes the new total with.
+    formula::TParser ParserMainForm;
+    // The wording of one field's change in the history.
+    static constexpr const char* kChangeTemplate =
+        "Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".";
 
   public slots:
     void DBLookupComboBox1Click();
@@ -141,6 +157,12 @@ class TForm2 : public QMainWindow,
     void ComboBox1Change();
     // Runs each statement as a command, in order; an error stops the list.
     void ExecuteStatements(const std::vector<std::string>& statements);
+    // The check of a mark typed into a control point's cell (every such column's
+    // update check).
+    void KXDBGridEh1Columns7UpdateData(ui::DataGridColumn& column, QString& text, db::Value& value,
+                                       bool& handled);
+    // The save button: posts the row being edited, then disables itself.
+    void SpeedButton2Click();
 
   public:
     // Handlers of the grid component's events (plain methods: their reference arguments
@@ -155,6 +177,8 @@ class TForm2 : public QMainWindow,
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    void createHistoryRecorder();
+    history::HistoryAuthor historyAuthor() const;
     void buildControls();
     void buildGrid(QWidget* parent);
     void buildSelectionArea(QWidget* area);

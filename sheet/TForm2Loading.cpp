@@ -59,6 +59,9 @@ void TForm2::DBLookupComboBox3Click() {
         c->setColor(Qt::white);
         c->setWidth(42);
         c->setTag(++k);
+        c->onUpdateData = [this](ui::DataGridColumn& col, QString& t, db::Value& v, bool& h) {
+            KXDBGridEh1Columns7UpdateData(col, t, v, h);
+        };
     }
 
     const bool viewOnly = DBLookupComboBox3->text() == QLatin1String("Только Просмотр");

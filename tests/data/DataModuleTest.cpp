@@ -322,6 +322,7 @@ TEST(DataModule, AComponentThatTakesTheSheetsEventsOverGivesBackTheModulesOwnSte
         {&D::afterPost, &DM::ADO_SP_SortAfterPost},
         {&D::afterClose, &DM::ADO_SP_SortAfterClose},
         {&D::beforeInsert, &DM::ADO_SP_SortBeforeInsert},
+        {&D::beforePost, &DM::ADO_SP_SortBeforePost},
         {&D::onCalcFields, &DM::ADO_SP_SortCalcFields},
     };
     const auto steps = DM::markSheetSteps();
@@ -339,7 +340,7 @@ TEST(DataModule, AComponentThatTakesTheSheetsEventsOverGivesBackTheModulesOwnSte
     holdsTheModulesSteps("at creation");
     // The events the module leaves alone are free.
     for (D::Event D::*free : {&D::beforeOpen, &D::afterOpen, &D::beforeClose, &D::beforeEdit,
-                              &D::beforePost, &D::beforeCancel, &D::beforeDelete, &D::afterDelete})
+                              &D::beforeCancel, &D::beforeDelete, &D::afterDelete})
         EXPECT_FALSE(sp.*free);
 
     // A component attaches in front of every step, then lets go.

@@ -14,6 +14,7 @@
 #include "history/HistoryText.h"
 #include "history/HistoryWriters.h"
 #include "history/TADOUpdateHistoryExec.h"
+#include "values/DateTimeText.h"
 
 namespace {
 
@@ -121,6 +122,27 @@ TEST_F(RecorderDemo, ADeletedRowIsDescribedWithItsKey) {
                            0),
               0u)
         << log[0];
+}
+
+// The day of the last save is stamped on every save: on a demo row, as the faculty was
+// built, the write-back's check of the old day finds the row, and the history says so.
+TEST_F(RecorderDemo, ASaveThatChangesTheDayOfTheLastSaveFindsTheDemoRow) {
+    const std::int64_t id = marks.field("id_mark_mag").asInteger();
+    ASSERT_FALSE(marks.field("QOR_Update").isNull());
+    const std::string was = history::FieldChangeText(marks.field("QOR_Update"), history::Side::Old);
+    const std::int64_t before = lastLogId();
+    marks.edit();
+    marks.field("QOR_Update").setValue(db::Value(*values::parseIso("2031-05-06 00:00:00.000")));
+    ASSERT_NO_THROW(marks.post());
+    const Texts log = logFor(id, before);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_NE(log[0].find("\"" + was + "\" на \""), std::string::npos) << log[0];
+    // and the row holds the new day
+    db::BatchResult r = conn.execute(
+        "SELECT CONVERT(varchar(10), QOR_Update, 104) FROM mark_mag "
+        "WHERE id_mark_mag = " +
+        std::to_string(id));
+    EXPECT_EQ(db::toText(r.resultSets.at(0).rows.at(0).at(0)), "06.05.2031");
 }
 
 }  // namespace

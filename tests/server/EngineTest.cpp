@@ -336,6 +336,41 @@ TEST_F(ServerTest, ParametersBindEveryValueType) {
     EXPECT_EQ(std::get<values::DateTime>(rs.rows[0][2]), when);
 }
 
+// A date stored as 'YYYY-MM-DD' by another writer (SQLite's date()) and one this server
+// stored are the same moment to every comparison: the write-back's old-value check finds
+// the row, whichever way the value was stored, and a different day still does not match.
+TEST_F(ServerTest, StoredDatesCompareAsMomentsWhateverTheirText) {
+    {
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(path_.c_str(), &db), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(db,
+                               "UPDATE mark_mag SET QOR_Update = '2025-01-31', "
+                               "p36 = '2025-01-31 10:20:30' WHERE id_mark_mag = 1",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    const values::DateTime day = *values::parseIso("2025-01-31 00:00:00.000");
+    const values::DateTime moment = *values::parseIso("2025-01-31 10:20:30.000");
+    EXPECT_EQ(run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND QOR_Update = ? AND p36 = ?",
+                  {13.0, std::int64_t{1}, day, moment})
+                  .rowsAffected,
+              1);
+    EXPECT_EQ(rowTexts(rows("select count(*) from mark_mag where QOR_Update = '2025-01-31' "
+                            "and p36 > CONVERT(datetime, '2025-01-31 10:00')")),
+              std::vector<std::string>{"1"});
+    // now stored by the server, in its own text: the same day still matches, another not
+    run("UPDATE mark_mag SET QOR_Update = ? WHERE id_mark_mag = 1", {moment});
+    EXPECT_EQ(run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND QOR_Update = ?",
+                  {14.0, std::int64_t{1}, day})
+                  .rowsAffected,
+              1);
+    EXPECT_EQ(run("UPDATE mark_mag SET m1 = ? WHERE id_mark_mag = ? AND QOR_Update = ?",
+                  {15.0, std::int64_t{1}, *values::parseIso("2025-02-01 00:00:00.000")})
+                  .rowsAffected,
+              0);
+}
+
 TEST_F(ServerTest, ExtremeDateTimesAreErrorsNotOverflows) {
     auto r = run("select ?", {values::DateTime{INT64_MAX}});
     EXPECT_EQ(rowTexts(r.resultSets[0]), std::vector<std::string>{"9999-12-31 23:59:59.999"});

@@ -144,13 +144,16 @@ TEST_F(Loading, ClosingSavesTheRowBeingEditedAndKeepsTheWindowWhenTheSaveFails) 
     }
     EXPECT_FALSE(form->close());
     EXPECT_TRUE(form->isVisible());
-    EXPECT_EQ(log.texts(), QStringList{"Row cannot be located for updating. Some values may have "
-                                       "been changed since it was last read."});
+    // the refused save names the grid's current column, then the server's own text
+    EXPECT_EQ(log.texts(),
+              (QStringList{"Вы пытаетесь изменить запись в поле \"П/П\", но у вас нет на это прав.",
+                           "Row cannot be located for updating. Some values may have "
+                           "been changed since it was last read."}));
     EXPECT_EQ(sheet.state(), db::DatasetState::Edit);
     EXPECT_EQ(sheet.field("m2").asString(), "18");
     sheet.cancel();
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(log.messages.size(), 1);
+    EXPECT_EQ(log.messages.size(), 2);
 }
 
 // The window reads the institution's admission setting and the workstation's name once,

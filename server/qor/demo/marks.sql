@@ -19,7 +19,7 @@ SELECT 1, s.id_student, 1,
        CASE WHEN s.id_student IN (5, 12, 20) THEN 0
             ELSE 12 + (s.id_student * 7) % 19 + 8 + (s.id_student * 5) % 23
                  + CASE WHEN s.id_student IN (2, 9) THEN 5 ELSE 0 END END,
-       'a.ivanova', date('now', 'localtime', '-10 days'),
+       'a.ivanova', strftime('%Y-%m-%d 00:00:00.000', 'now', 'localtime', '-10 days'),
        CASE s.id_student WHEN 20 THEN 2 ELSE NULL END, 101,
        CASE s.id_student WHEN 15 THEN 1 ELSE 2 END,
        @YEAR@, 3, 1, 1, 0, 1,
@@ -35,7 +35,7 @@ SELECT 2, s.id_student, 1, 1, 1, 2, '2-1-1-1',
        strftime('%Y-%m-%d 11:00:00.000', 'now', 'localtime', '-20 days'), 1, 'U',
        strftime('%Y-%m-%d 11:02:00.000', 'now', 'localtime', '-20 days'),
        14 + (s.id_student * 3) % 17, 14 + (s.id_student * 3) % 17,
-       'b.sultanov', date('now', 'localtime', '-20 days'), 101, 2,
+       'b.sultanov', strftime('%Y-%m-%d 00:00:00.000', 'now', 'localtime', '-20 days'), 101, 2,
        @YEAR@, 3, 1, 12, 0, 1
 FROM s_fio s WHERE s.id_group = 2;
 
@@ -48,7 +48,7 @@ SELECT s.id_group, s.id_student, 1, 6, 1, 1, '101-1-6-1',
        strftime('%Y-%m-%d 09:31:00.000', 'now', 'localtime', '-25 days'),
        CASE WHEN s.id_student % 6 = 0 THEN NULL ELSE 10 + (s.id_student * 11) % 21 END,
        CASE WHEN s.id_student % 6 = 0 THEN NULL ELSE 10 + (s.id_student * 11) % 21 END,
-       'a.ivanova', date('now', 'localtime', '-25 days'), 107, 2,
+       'a.ivanova', strftime('%Y-%m-%d 00:00:00.000', 'now', 'localtime', '-25 days'), 107, 2,
        @YEAR@, 5, 2, CASE g.id_kafedra WHEN 1 THEN 1 ELSE 2 END, 101, g.id_kafedra
 FROM s_fio s JOIN [group] g ON g.id_group = s.id_group
 WHERE s.id_group IN (1, 3);
@@ -64,7 +64,7 @@ SELECT 1, s.id_student, 2,
        strftime('%Y-%m-%d 12:10:00.000', 'now', 'localtime', '-360 days'),
        20 + (s.id_student * 13) % 31, 20 + (s.id_student * 17) % 31,
        20 + (s.id_student * 13) % 31 + 20 + (s.id_student * 17) % 31,
-       'a.ivanova', date('now', 'localtime', '-360 days'), 106, 2,
+       'a.ivanova', strftime('%Y-%m-%d 00:00:00.000', 'now', 'localtime', '-360 days'), 106, 2,
        @PREV@, 3, 1, 13, 0, 1, 1
 FROM s_fio s WHERE s.id_group = 1;
 
