@@ -3,6 +3,7 @@
 
 #include "formula/Compiler.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -141,6 +142,24 @@ void Compiler::prepareRecognition() {
             row[sDiv] = at;
         else if (c == 'M' && text_.substr(i, 3) == "MOD")
             row[sMod] = at;
+    }
+    // The same table per bracket depth: position i's row is filled from the last
+    // occurrences seen at depth net[i] (an operator at i lies at depth net[i]).
+    int low = 0, high = 0;
+    for (std::size_t i = 0; i <= len; ++i) {
+        low = std::min(low, s_.net[i]);
+        high = std::max(high, s_.net[i]);
+    }
+    s_.level.resize(kSearched * width_);
+    s_.lastAtDepth.assign(static_cast<std::size_t>(high - low + 1) * kSearched, n);
+    int* lv = s_.level.data();
+    for (std::size_t k = 0; k < kSearched; ++k) lv[len * kSearched + k] = n;
+    for (std::size_t i = len; i-- > 0;) {
+        int* last = s_.lastAtDepth.data() + static_cast<std::size_t>(s_.net[i] - low) * kSearched;
+        const int* row = nx + i * kSearched;
+        for (std::size_t k = 0; k < kSearched; ++k)
+            if (row[k] == static_cast<int>(i)) last[k] = static_cast<int>(i);
+        std::memcpy(lv + i * kSearched, last, sizeof(int) * kSearched);
     }
     s_.memo.reset(text_.size());
 }

@@ -295,6 +295,10 @@ struct Scratch {
     // next[i * kSearched + k]: first position at or after i of what slot k
     // searches for, n when there is none.
     std::vector<int> next;
+    // level[i * kSearched + k]: the same, at the bracket depth of position i
+    // (net[pos] == net[i]); only there can a range starting at i split.
+    std::vector<int> level;
+    std::vector<int> lastAtDepth;  // building `level`: per depth, per slot
     Memo memo;
     std::vector<BuildOp> ops;
     DirectReader reader;
@@ -494,6 +498,15 @@ class Compiler {
     }
     int findWord(Searched w, int b, int e) const {
         const int pos = s_.next[static_cast<std::size_t>(b) * kSearched + w];
+        return pos + 3 <= e ? pos : -1;
+    }
+    // The same searches, for occurrences at the bracket depth of position b only.
+    int findLevel(Searched k, int b, int e) const {
+        const int pos = s_.level[static_cast<std::size_t>(b) * kSearched + k];
+        return pos < e ? pos : -1;
+    }
+    int findWordLevel(Searched w, int b, int e) const {
+        const int pos = s_.level[static_cast<std::size_t>(b) * kSearched + w];
         return pos + 3 <= e ? pos : -1;
     }
 

@@ -38,7 +38,23 @@ bool Compiler::negation(int b, int e, Found* found) {
 
 // Splitting at a one-character operator: occurrences from left to right; one at
 // the first or last position ends the search at once.
+//
+// Both parts of a split must have as many '(' as ')', so only an operator at the
+// range's own bracket depth (net[pos] == net[b]) can split it; a question alone
+// (no texts to write) visits just those, and a long text with many brackets no
+// longer costs a test of every operator in every range. An operator at the first
+// position is at that depth, and one at the last position is the last of all, so
+// the search ends where it did. Writing the texts of a syntax error visits every
+// occurrence, as the texts are those of the last one tried.
 bool Compiler::split(char op, Form form, int b, int e, Found* found) {
+    if (!found) {
+        const auto k = static_cast<Searched>(kSearchSlot[static_cast<unsigned char>(op)]);
+        for (int pos = findLevel(k, b, e); pos >= 0; pos = findLevel(k, pos + 1, e)) {
+            if (pos == b || pos == e - 1) return false;
+            if (acceptSplit(form, b, pos, pos + 1, e, nullptr)) return true;
+        }
+        return false;
+    }
     for (int i = b; i < e;) {
         const int pos = find(op, i, e);
         if (pos < 0 || pos == b || pos == e - 1) return false;
@@ -50,6 +66,11 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
 
 // Splitting at DIV or MOD: an occurrence at the very start is skipped.
 bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
+    if (!found) {  // as in split(): only the range's own bracket depth
+        for (int pos = findWordLevel(word, b, e); pos >= 0; pos = findWordLevel(word, pos + 1, e))
+            if (pos != b && acceptSplit(form, b, pos, pos + 3, e, nullptr)) return true;
+        return false;
+    }
     for (int i = b;;) {
         const int pos = findWord(word, i, e);
         if (pos < 0) return false;
