@@ -4,6 +4,7 @@
 #include "formula/Compiler.h"
 
 #include <algorithm>
+#include <clocale>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -160,6 +161,19 @@ void Compiler::prepareRecognition() {
         for (std::size_t k = 0; k < kSearched; ++k)
             if (row[k] == static_cast<int>(i)) last[k] = static_cast<int>(i);
         std::memcpy(lv + i * kSearched, last, sizeof(int) * kSearched);
+    }
+    plainNames_ = true;
+    const auto plain = [](std::string_view name) {
+        for (const char c : name)
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+        return true;
+    };
+    for (const auto& entry : f1_) plainNames_ = plainNames_ && plain(entry.first);
+    for (const auto& entry : f2_) plainNames_ = plainNames_ && plain(entry.first);
+    if (!pascal_) {
+        const char* dp = std::localeconv()->decimal_point;
+        const char separator = (dp && *dp) ? *dp : '.';
+        if (std::strchr("()*/^", separator)) plainNames_ = false;
     }
     s_.memo.reset(text_.size());
 }

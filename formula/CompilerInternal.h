@@ -531,6 +531,7 @@ class Compiler {
     bool split(char op, Form form, int b, int e, Found* found);
     bool splitWord(Searched word, Form form, int b, int e, Found* found);
     bool acceptSplit(Form form, int b, int mid, int rb, int e, Found* found);
+    bool mayTake(Form form, int b, int le, int rb, int e) const;
     bool call1(int b, int e, Found* found);
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);
@@ -570,6 +571,9 @@ class Compiler {
     int depth_ = 0;
     int deepest_ = 0;
     Detail lastDetail_;  // what the last successful split or call found
+    // Every function name an identifier and the decimal separator no operator or
+    // bracket: what mayTake() relies on (prepareRecognition() sets it).
+    bool plainNames_ = false;
     std::array<int, kMaxLevel + 1> counter_{};
     // Only the slots a compilation fills are read, so this is left uninitialised.
     std::array<std::array<int, kMaxSlots + 1>, kMaxLevel + 1> slotOp_;

@@ -51,7 +51,8 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
         const auto k = static_cast<Searched>(kSearchSlot[static_cast<unsigned char>(op)]);
         for (int pos = findLevel(k, b, e); pos >= 0; pos = findLevel(k, pos + 1, e)) {
             if (pos == b || pos == e - 1) return false;
-            if (acceptSplit(form, b, pos, pos + 1, e, nullptr)) return true;
+            if (mayTake(form, b, pos, pos + 1, e) && acceptSplit(form, b, pos, pos + 1, e, nullptr))
+                return true;
         }
         return false;
     }
@@ -68,7 +69,9 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
 bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
     if (!found) {  // as in split(): only the range's own bracket depth
         for (int pos = findWordLevel(word, b, e); pos >= 0; pos = findWordLevel(word, pos + 1, e))
-            if (pos != b && acceptSplit(form, b, pos, pos + 3, e, nullptr)) return true;
+            if (pos != b && mayTake(form, b, pos, pos + 3, e) &&
+                acceptSplit(form, b, pos, pos + 3, e, nullptr))
+                return true;
         return false;
     }
     for (int i = b;;) {
@@ -76,6 +79,32 @@ bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
         if (pos < 0) return false;
         if (pos != b && acceptSplit(form, b, pos, pos + 3, e, found)) return true;
         i = pos + 1;
+    }
+}
+
+// Whether a split at [le, rb) may hold, by the operators at the range's own depth
+// alone. An operand of '*', '/', DIV or MOD on the left (a variable, number, negation,
+// bracket, quotient, power or call) has no '*' at its own depth; one on the right of
+// '/', DIV or MOD (a variable, number, bracket, power or call) has neither '*' nor '/';
+// an operand of '^' has no '^'. So of a chain A*B*C only the first '*' can split, and
+// a '/' only when nothing but its right operand follows at that depth. Positions
+// turned away here would fail in acceptSplit() anyway, and their answers are the memo's
+// own, so the result is the same. This holds while every function name is an
+// identifier and the decimal separator is no operator or bracket (plainNames_).
+bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
+    if (!plainNames_) return true;
+    const auto none = [this](Searched k, int from, int to) { return findLevel(k, from, to) < 0; };
+    switch (form) {
+        case fTimes:
+            return none(sTimes, b, le);
+        case fDiv:
+        case fMod:
+        case fSlash:
+            return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e);
+        case fPower:
+            return none(sPower, b, le) && none(sPower, rb, e);
+        default:
+            return true;
     }
 }
 
