@@ -112,6 +112,10 @@ int Compiler::addOperation(std::uint8_t kind, Routine function, int level, int p
 // The tables the recogniser consults: identifier runs, the variables found so far,
 // the next occurrence of each searched character or word, the memo.
 void Compiler::prepareRecognition() {
+    const auto startsOperand = [this](std::size_t i) {
+        const char p = text_[i];
+        return p == 'E' || p == '*' || p == '/' || p == '^' || p == 'V' || p == 'D';
+    };
     const std::size_t len = text_.size();
     const int n = static_cast<int>(len);
     s_.net.resize(len + 1);
@@ -143,6 +147,12 @@ void Compiler::prepareRecognition() {
             row[sDiv] = at;
         else if (c == 'M' && text_.substr(i, 3) == "MOD")
             row[sMod] = at;
+        // A sign after '*', '/', '^', DIV, MOD or an exponent's E may start an operand
+        // (a number, a negation) or be an exponent's; so may one after such a sign.
+        // Any other is a binary operator (mayTake()).
+        if ((c == '+' || c == '-') && i > 0 && !startsOperand(i - 1) &&
+            !(text_[i - 1] == '-' && i > 1 && startsOperand(i - 2)))
+            row[sSign] = at;
     }
     // The same table per bracket depth: position i's row is filled from the last
     // occurrences seen at depth net[i] (an operator at i lies at depth net[i]).

@@ -248,6 +248,7 @@ enum Searched : std::uint8_t {
     sComma,
     sDiv,
     sMod,
+    sSign,  // a '+' or '-' that cannot start an operand or an exponent (Compiler.cpp)
     kSearched
 };
 

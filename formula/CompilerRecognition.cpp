@@ -83,14 +83,17 @@ bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
 }
 
 // Whether a split at [le, rb) may hold, by the operators at the range's own depth
-// alone. An operand of '*', '/', DIV or MOD on the left (a variable, number, negation,
-// bracket, quotient, power or call) has no '*' at its own depth; one on the right of
-// '/', DIV or MOD (a variable, number, bracket, power or call) has neither '*' nor '/';
-// an operand of '^' has no '^'. So of a chain A*B*C only the first '*' can split, and
-// a '/' only when nothing but its right operand follows at that depth. Positions
-// turned away here would fail in acceptSplit() anyway, and their answers are the memo's
-// own, so the result is the same. This holds while every function name is an
-// identifier and the decimal separator is no operator or bracket (plainNames_).
+// alone. An operand of '*', '/', DIV or MOD on the left (a variable, number,
+// negation, bracket, quotient, power or call) has no '*' at its own depth; one on the
+// right of '/', DIV or MOD (a variable, number, bracket, power or call) has neither
+// '*' nor '/'; an operand of '^' has no '^'; the right operand of '-' has no binary
+// '+' or '-'. So of a chain A*B*C only the first '*' can split, and a '/' only when
+// nothing but its right operand follows at that depth. A position turned away here
+// would fail in acceptSplit() anyway; testing it would only add memo answers, which
+// do not depend on the order they are found in (a text within the length bound never
+// reaches the recursion limit), so programs and error texts stay the same. This
+// holds while every function name is an identifier and the decimal separator is no
+// operator or bracket (plainNames_).
 bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
     if (!plainNames_) return true;
     const auto none = [this](Searched k, int from, int to) { return findLevel(k, from, to) < 0; };
@@ -103,6 +106,14 @@ bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
             return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e);
         case fPower:
             return none(sPower, b, le) && none(sPower, rb, e);
+        case fMinus: {
+            // The right operand (a variable, number, bracket, product, quotient, power or
+            // call) holds no binary sign at its depth, past a negation and its number's
+            // sign at its first two positions.
+            int q = findLevel(sSign, rb, e);
+            while (q >= 0 && q <= rb + 1) q = findLevel(sSign, q + 1, e);
+            return q < 0;
+        }
         default:
             return true;
     }
