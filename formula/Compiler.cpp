@@ -112,9 +112,30 @@ int Compiler::addOperation(std::uint8_t kind, Routine function, int level, int p
 // The tables the recogniser consults: identifier runs, the variables found so far,
 // the next occurrence of each searched character or word, the memo.
 void Compiler::prepareRecognition() {
-    const auto startsOperand = [this](std::size_t i) {
+    char separator = '.';
+    if (!pascal_) {
+        const char* dp = std::localeconv()->decimal_point;
+        separator = (dp && *dp) ? *dp : '.';
+    }
+    // Where a sign may stand inside an operand of '-' (other than at its first four
+    // positions): right after '*', '/', '^', DIV or MOD (a number's sign, a
+    // negation); right after such a negation (the sign of the number it negates); or
+    // right after the E of a number: one whose E follows a digit or the separator, or
+    // starts the number at such a place. Any other sign is a binary operator.
+    const auto afterOperator = [this](std::size_t i) {
         const char p = text_[i];
-        return p == 'E' || p == '*' || p == '/' || p == '^' || p == 'V' || p == 'D';
+        return p == '*' || p == '/' || p == '^' || p == 'V' || p == 'D';
+    };
+    const auto startsNumber = [&](std::size_t i) {  // a sign at i
+        return (i > 0 && afterOperator(i - 1)) ||
+               (i > 1 && text_[i - 1] == '-' && afterOperator(i - 2));
+    };
+    const auto operandSign = [&](std::size_t i) {
+        if (startsNumber(i)) return true;
+        if (i < 2 || text_[i - 1] != 'E') return false;
+        const char p = text_[i - 2];
+        return (p >= '0' && p <= '9') || p == '.' || p == separator || afterOperator(i - 2) ||
+               ((p == '+' || p == '-') && startsNumber(i - 2));
     };
     const std::size_t len = text_.size();
     const int n = static_cast<int>(len);
@@ -147,12 +168,7 @@ void Compiler::prepareRecognition() {
             row[sDiv] = at;
         else if (c == 'M' && text_.substr(i, 3) == "MOD")
             row[sMod] = at;
-        // A sign after '*', '/', '^', DIV, MOD or an exponent's E may start an operand
-        // (a number, a negation) or be an exponent's; so may one after such a sign.
-        // Any other is a binary operator (mayTake()).
-        if ((c == '+' || c == '-') && i > 0 && !startsOperand(i - 1) &&
-            !(text_[i - 1] == '-' && i > 1 && startsOperand(i - 2)))
-            row[sSign] = at;
+        if ((c == '+' || c == '-') && i > 0 && !operandSign(i)) row[sSign] = at;
     }
     // The same table per bracket depth: position i's row is filled from the last
     // occurrences seen at depth net[i] (an operator at i lies at depth net[i]).
@@ -180,11 +196,7 @@ void Compiler::prepareRecognition() {
     };
     for (const auto& entry : f1_) plainNames_ = plainNames_ && plain(entry.first);
     for (const auto& entry : f2_) plainNames_ = plainNames_ && plain(entry.first);
-    if (!pascal_) {
-        const char* dp = std::localeconv()->decimal_point;
-        const char separator = (dp && *dp) ? *dp : '.';
-        if (std::strchr("()*/^", separator)) plainNames_ = false;
-    }
+    if (std::strchr("()*/^", separator)) plainNames_ = false;
     s_.memo.reset(text_.size());
 }
 

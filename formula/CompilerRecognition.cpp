@@ -97,23 +97,27 @@ bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
 bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
     if (!plainNames_) return true;
     const auto none = [this](Searched k, int from, int to) { return findLevel(k, from, to) < 0; };
+    // No binary sign at the depth past the first four positions (a negation, its
+    // number's sign, an E and the exponent's sign: --E-2^2): so it is with every
+    // operand of '*', '/', DIV, MOD and '^', and the right operand of '-'.
+    const auto unsigned_ = [this](int from, int to) {
+        int q = findLevel(sSign, from, to);
+        while (q >= 0 && q <= from + 3) q = findLevel(sSign, q + 1, to);
+        return q < 0;
+    };
     switch (form) {
         case fTimes:
-            return none(sTimes, b, le);
+            return none(sTimes, b, le) && unsigned_(b, le) && unsigned_(rb, e);
         case fDiv:
         case fMod:
         case fSlash:
-            return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e);
+            return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e) &&
+                   unsigned_(b, le) && unsigned_(rb, e);
         case fPower:
-            return none(sPower, b, le) && none(sPower, rb, e);
-        case fMinus: {
-            // The right operand (a variable, number, bracket, product, quotient, power or
-            // call) holds no binary sign at its depth, past a negation and its number's
-            // sign at its first two positions.
-            int q = findLevel(sSign, rb, e);
-            while (q >= 0 && q <= rb + 1) q = findLevel(sSign, q + 1, e);
-            return q < 0;
-        }
+            return none(sPower, b, le) && none(sPower, rb, e) && unsigned_(b, le) &&
+                   unsigned_(rb, e);
+        case fMinus:
+            return unsigned_(rb, e);
         default:
             return true;
     }

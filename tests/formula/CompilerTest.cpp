@@ -76,7 +76,9 @@ INSTANTIATE_TEST_SUITE_P(
         // operators at a range's depth
         Grouping{"A-B*--2^2*C", "(A-(B*((-(-(2^2)))*C)))"}, Grouping{"A-B*-1E-2", "(A-(B*-0.01))"},
         Grouping{"(A)-B/-2^-2", "(A-(B/(-(2^-2))))"}, Grouping{"A/B/C*D/E", "(((A/B)/C)*(D/E))"},
-        Grouping{"(A-B)DIV-2MOD(C)", "(((A-B)DIV-2)MODC)"}, Grouping{"A-E-1*B", "(A-(E-(1*B)))"}));
+        Grouping{"(A-B)DIV-2MOD(C)", "(((A-B)DIV-2)MODC)"}, Grouping{"A-E-1*B", "(A-(E-(1*B)))"},
+        Grouping{"A---E-2^2*C", "(A-((-(-(E-(2^2))))*C))"}, Grouping{"A--E-2*C", "(A-(-0*C))"},
+        Grouping{"A-+E-2", "(A-0)"}, Grouping{"ADIVB-E+A/E-2", "(((ADIVB)-E)+((A/E)-2))"}));
 
 // The power's kind follows from its exponent.
 TEST(CompilerTest, PowerKinds) {
