@@ -3,6 +3,8 @@
 
 #include "formula/Compiler.h"
 
+#include <algorithm>
+#include <clocale>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -110,6 +112,31 @@ int Compiler::addOperation(std::uint8_t kind, Routine function, int level, int p
 // The tables the recogniser consults: identifier runs, the variables found so far,
 // the next occurrence of each searched character or word, the memo.
 void Compiler::prepareRecognition() {
+    char separator = '.';
+    if (!pascal_) {
+        const char* dp = std::localeconv()->decimal_point;
+        separator = (dp && *dp) ? *dp : '.';
+    }
+    // Where a sign may stand inside an operand of '-' (other than at its first four
+    // positions): right after '*', '/', '^', DIV or MOD (a number's sign, a
+    // negation); right after such a negation (the sign of the number it negates); or
+    // right after the E of a number: one whose E follows a digit or the separator, or
+    // starts the number at such a place. Any other sign is a binary operator.
+    const auto afterOperator = [this](std::size_t i) {
+        const char p = text_[i];
+        return p == '*' || p == '/' || p == '^' || p == 'V' || p == 'D';
+    };
+    const auto startsNumber = [&](std::size_t i) {  // a sign at i
+        return (i > 0 && afterOperator(i - 1)) ||
+               (i > 1 && text_[i - 1] == '-' && afterOperator(i - 2));
+    };
+    const auto operandSign = [&](std::size_t i) {
+        if (startsNumber(i)) return true;
+        if (i < 2 || text_[i - 1] != 'E') return false;
+        const char p = text_[i - 2];
+        return (p >= '0' && p <= '9') || p == '.' || p == separator || afterOperator(i - 2) ||
+               ((p == '+' || p == '-') && startsNumber(i - 2));
+    };
     const std::size_t len = text_.size();
     const int n = static_cast<int>(len);
     s_.net.resize(len + 1);
@@ -141,7 +168,35 @@ void Compiler::prepareRecognition() {
             row[sDiv] = at;
         else if (c == 'M' && text_.substr(i, 3) == "MOD")
             row[sMod] = at;
+        if ((c == '+' || c == '-') && i > 0 && !operandSign(i)) row[sSign] = at;
     }
+    // The same table per bracket depth: position i's row is filled from the last
+    // occurrences seen at depth net[i] (an operator at i lies at depth net[i]).
+    int low = 0, high = 0;
+    for (std::size_t i = 0; i <= len; ++i) {
+        low = std::min(low, s_.net[i]);
+        high = std::max(high, s_.net[i]);
+    }
+    s_.level.resize(kSearched * width_);
+    s_.lastAtDepth.assign(static_cast<std::size_t>(high - low + 1) * kSearched, n);
+    int* lv = s_.level.data();
+    for (std::size_t k = 0; k < kSearched; ++k) lv[len * kSearched + k] = n;
+    for (std::size_t i = len; i-- > 0;) {
+        int* last = s_.lastAtDepth.data() + static_cast<std::size_t>(s_.net[i] - low) * kSearched;
+        const int* row = nx + i * kSearched;
+        for (std::size_t k = 0; k < kSearched; ++k)
+            if (row[k] == static_cast<int>(i)) last[k] = static_cast<int>(i);
+        std::memcpy(lv + i * kSearched, last, sizeof(int) * kSearched);
+    }
+    plainNames_ = true;
+    const auto plain = [](std::string_view name) {
+        for (const char c : name)
+            if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')) return false;
+        return true;
+    };
+    for (const auto& entry : f1_) plainNames_ = plainNames_ && plain(entry.first);
+    for (const auto& entry : f2_) plainNames_ = plainNames_ && plain(entry.first);
+    if (std::strchr("()*/^", separator)) plainNames_ = false;
     s_.memo.reset(text_.size());
 }
 

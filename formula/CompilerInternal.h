@@ -248,6 +248,7 @@ enum Searched : std::uint8_t {
     sComma,
     sDiv,
     sMod,
+    sSign,  // a '+' or '-' that cannot start an operand or an exponent (Compiler.cpp)
     kSearched
 };
 
@@ -295,6 +296,10 @@ struct Scratch {
     // next[i * kSearched + k]: first position at or after i of what slot k
     // searches for, n when there is none.
     std::vector<int> next;
+    // level[i * kSearched + k]: the same, at the bracket depth of position i
+    // (net[pos] == net[i]); only there can a range starting at i split.
+    std::vector<int> level;
+    std::vector<int> lastAtDepth;  // building `level`: per depth, per slot
     Memo memo;
     std::vector<BuildOp> ops;
     DirectReader reader;
@@ -496,6 +501,15 @@ class Compiler {
         const int pos = s_.next[static_cast<std::size_t>(b) * kSearched + w];
         return pos + 3 <= e ? pos : -1;
     }
+    // The same searches, for occurrences at the bracket depth of position b only.
+    int findLevel(Searched k, int b, int e) const {
+        const int pos = s_.level[static_cast<std::size_t>(b) * kSearched + k];
+        return pos < e ? pos : -1;
+    }
+    int findWordLevel(Searched w, int b, int e) const {
+        const int pos = s_.level[static_cast<std::size_t>(b) * kSearched + w];
+        return pos + 3 <= e ? pos : -1;
+    }
 
     // Variable names are identifiers, so only a range that is one run of identifier
     // characters starting with a letter or '_' is looked up; the answer for the
@@ -518,6 +532,7 @@ class Compiler {
     bool split(char op, Form form, int b, int e, Found* found);
     bool splitWord(Searched word, Form form, int b, int e, Found* found);
     bool acceptSplit(Form form, int b, int mid, int rb, int e, Found* found);
+    bool mayTake(Form form, int b, int le, int rb, int e) const;
     bool call1(int b, int e, Found* found);
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);
@@ -557,6 +572,9 @@ class Compiler {
     int depth_ = 0;
     int deepest_ = 0;
     Detail lastDetail_;  // what the last successful split or call found
+    // Every function name an identifier and the decimal separator no operator or
+    // bracket: what mayTake() relies on (prepareRecognition() sets it).
+    bool plainNames_ = false;
     std::array<int, kMaxLevel + 1> counter_{};
     // Only the slots a compilation fills are read, so this is left uninitialised.
     std::array<std::array<int, kMaxSlots + 1>, kMaxLevel + 1> slotOp_;

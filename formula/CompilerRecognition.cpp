@@ -38,7 +38,24 @@ bool Compiler::negation(int b, int e, Found* found) {
 
 // Splitting at a one-character operator: occurrences from left to right; one at
 // the first or last position ends the search at once.
+//
+// Both parts of a split must have as many '(' as ')', so only an operator at the
+// range's own bracket depth (net[pos] == net[b]) can split it; a question alone
+// (no texts to write) visits just those, and a long text with many brackets no
+// longer costs a test of every operator in every range. An operator at the first
+// position is at that depth, and one at the last position is the last of all, so
+// the search ends where it did. Writing the texts of a syntax error visits every
+// occurrence, as the texts are those of the last one tried.
 bool Compiler::split(char op, Form form, int b, int e, Found* found) {
+    if (!found) {
+        const auto k = static_cast<Searched>(kSearchSlot[static_cast<unsigned char>(op)]);
+        for (int pos = findLevel(k, b, e); pos >= 0; pos = findLevel(k, pos + 1, e)) {
+            if (pos == b || pos == e - 1) return false;
+            if (mayTake(form, b, pos, pos + 1, e) && acceptSplit(form, b, pos, pos + 1, e, nullptr))
+                return true;
+        }
+        return false;
+    }
     for (int i = b; i < e;) {
         const int pos = find(op, i, e);
         if (pos < 0 || pos == b || pos == e - 1) return false;
@@ -50,11 +67,59 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
 
 // Splitting at DIV or MOD: an occurrence at the very start is skipped.
 bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
+    if (!found) {  // as in split(): only the range's own bracket depth
+        for (int pos = findWordLevel(word, b, e); pos >= 0; pos = findWordLevel(word, pos + 1, e))
+            if (pos != b && mayTake(form, b, pos, pos + 3, e) &&
+                acceptSplit(form, b, pos, pos + 3, e, nullptr))
+                return true;
+        return false;
+    }
     for (int i = b;;) {
         const int pos = findWord(word, i, e);
         if (pos < 0) return false;
         if (pos != b && acceptSplit(form, b, pos, pos + 3, e, found)) return true;
         i = pos + 1;
+    }
+}
+
+// Whether a split at [le, rb) may hold, by the operators at the range's own depth
+// alone. An operand of '*', '/', DIV or MOD on the left (a variable, number,
+// negation, bracket, quotient, power or call) has no '*' at its own depth; one on the
+// right of '/', DIV or MOD (a variable, number, bracket, power or call) has neither
+// '*' nor '/'; an operand of '^' has no '^'; the right operand of '-' has no binary
+// '+' or '-'. So of a chain A*B*C only the first '*' can split, and a '/' only when
+// nothing but its right operand follows at that depth. A position turned away here
+// would fail in acceptSplit() anyway; testing it would only add memo answers, which
+// do not depend on the order they are found in (a text within the length bound never
+// reaches the recursion limit), so programs and error texts stay the same. This
+// holds while every function name is an identifier and the decimal separator is no
+// operator or bracket (plainNames_).
+bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
+    if (!plainNames_) return true;
+    const auto none = [this](Searched k, int from, int to) { return findLevel(k, from, to) < 0; };
+    // No binary sign at the depth past the first four positions (a negation, its
+    // number's sign, an E and the exponent's sign: --E-2^2): so it is with every
+    // operand of '*', '/', DIV, MOD and '^', and the right operand of '-'.
+    const auto unsigned_ = [this](int from, int to) {
+        int q = findLevel(sSign, from, to);
+        while (q >= 0 && q <= from + 3) q = findLevel(sSign, q + 1, to);
+        return q < 0;
+    };
+    switch (form) {
+        case fTimes:
+            return none(sTimes, b, le) && unsigned_(b, le) && unsigned_(rb, e);
+        case fDiv:
+        case fMod:
+        case fSlash:
+            return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e) &&
+                   unsigned_(b, le) && unsigned_(rb, e);
+        case fPower:
+            return none(sPower, b, le) && none(sPower, rb, e) && unsigned_(b, le) &&
+                   unsigned_(rb, e);
+        case fMinus:
+            return unsigned_(rb, e);
+        default:
+            return true;
     }
 }
 

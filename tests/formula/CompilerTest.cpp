@@ -49,30 +49,36 @@ TEST_P(GroupingTest, CompilesToTheExpectedTree) {
 
 INSTANTIATE_TEST_SUITE_P(
     Precedence, GroupingTest,
-    ::testing::Values(Grouping{"A+B*C", "(A+(B*C))"}, Grouping{"(A+B)*C", "((A+B)*C)"},
-                      Grouping{"((A+B))", "(A+B)"}, Grouping{"A-B-C", "((A-B)-C)"},
-                      Grouping{"A/B/C", "((A/B)/C)"}, Grouping{"A+B+C", "(A+(B+C))"},
-                      Grouping{"A*B*C", "(A*(B*C))"}, Grouping{"A+B-C", "(A+(B-C))"},
-                      Grouping{"A-B+C", "((A-B)+C)"}, Grouping{"A*B/C", "(A*(B/C))"},
-                      Grouping{"A/B*C", "((A/B)*C)"}, Grouping{"-A+B", "((-A)+B)"},
-                      Grouping{"-A*B", "((-A)*B)"}, Grouping{"-A^2", "(-(A^2))"},
-                      Grouping{"-(A+B)", "(-(A+B))"}, Grouping{"(-A)-B", "((-A)-B)"},
-                      Grouping{"A*(-B)", "(A*(-B))"}, Grouping{"A*-2", "(A*-2)"},
-                      Grouping{"A--2", "(A--2)"}, Grouping{"A+B*C-D/E", "(A+((B*C)-(D/E)))"},
-                      Grouping{"7DIV2", "(7DIV2)"}, Grouping{"7DIV2*A", "((7DIV2)*A)"},
-                      Grouping{"A/BDIVC", "((A/B)DIVC)"}, Grouping{"(A)MOD(B)", "(AMODB)"},
-                      Grouping{"m1+M2+dop", "(M1+(M2+DOP))"}, Grouping{"MAX(A,B)", "F(A,B)"},
-                      Grouping{"MIN(MAX(A,B),C)", "F(F(A,B),C)"}, Grouping{"SIN(X)^2", "(F(X)^2)"},
-                      Grouping{"SQRT((X))", "F(X)"}, Grouping{"MAX((A+B),(C))", "F((A+B),C)"},
-                      Grouping{"A^2.5", "(A^2.5)"}, Grouping{"A^-1", "(A^-1)"},
-                      Grouping{"A^(2)", "(A^2)"}, Grouping{"M1", "M1"}, Grouping{"5", "5"},
-                      Grouping{"PI", "3.141592653589793"}, Grouping{"-PI", "-3.141592653589793"},
-                      Grouping{"2*pi", "(2*3.141592653589793)"},
-                      // A literal needs no mantissa digits and numbers are tried first: E+1 is 0.
-                      Grouping{"E+1", "0"}, Grouping{"(E+1)*2", "(0*2)"}, Grouping{"1+E", "(1+E)"},
-                      Grouping{"E-A", "(E-A)"}, Grouping{"E+X", "(E+X)"},
-                      Grouping{"E-1-A", "(0-A)"}, Grouping{".", "0"}, Grouping{"E5", "0"},
-                      Grouping{" A+B ", "(A+B)"}, Grouping{"1.5E+2", "150"}));
+    ::testing::Values(
+        Grouping{"A+B*C", "(A+(B*C))"}, Grouping{"(A+B)*C", "((A+B)*C)"},
+        Grouping{"((A+B))", "(A+B)"}, Grouping{"A-B-C", "((A-B)-C)"},
+        Grouping{"A/B/C", "((A/B)/C)"}, Grouping{"A+B+C", "(A+(B+C))"},
+        Grouping{"A*B*C", "(A*(B*C))"}, Grouping{"A+B-C", "(A+(B-C))"},
+        Grouping{"A-B+C", "((A-B)+C)"}, Grouping{"A*B/C", "(A*(B/C))"},
+        Grouping{"A/B*C", "((A/B)*C)"}, Grouping{"-A+B", "((-A)+B)"}, Grouping{"-A*B", "((-A)*B)"},
+        Grouping{"-A^2", "(-(A^2))"}, Grouping{"-(A+B)", "(-(A+B))"},
+        Grouping{"(-A)-B", "((-A)-B)"}, Grouping{"A*(-B)", "(A*(-B))"}, Grouping{"A*-2", "(A*-2)"},
+        Grouping{"A--2", "(A--2)"}, Grouping{"A+B*C-D/E", "(A+((B*C)-(D/E)))"},
+        Grouping{"7DIV2", "(7DIV2)"}, Grouping{"7DIV2*A", "((7DIV2)*A)"},
+        Grouping{"A/BDIVC", "((A/B)DIVC)"}, Grouping{"(A)MOD(B)", "(AMODB)"},
+        Grouping{"m1+M2+dop", "(M1+(M2+DOP))"}, Grouping{"MAX(A,B)", "F(A,B)"},
+        Grouping{"MIN(MAX(A,B),C)", "F(F(A,B),C)"}, Grouping{"SIN(X)^2", "(F(X)^2)"},
+        Grouping{"SQRT((X))", "F(X)"}, Grouping{"MAX((A+B),(C))", "F((A+B),C)"},
+        Grouping{"A^2.5", "(A^2.5)"}, Grouping{"A^-1", "(A^-1)"}, Grouping{"A^(2)", "(A^2)"},
+        Grouping{"M1", "M1"}, Grouping{"5", "5"}, Grouping{"PI", "3.141592653589793"},
+        Grouping{"-PI", "-3.141592653589793"}, Grouping{"2*pi", "(2*3.141592653589793)"},
+        // A literal needs no mantissa digits and numbers are tried first: E+1 is 0.
+        Grouping{"E+1", "0"}, Grouping{"(E+1)*2", "(0*2)"}, Grouping{"1+E", "(1+E)"},
+        Grouping{"E-A", "(E-A)"}, Grouping{"E+X", "(E+X)"}, Grouping{"E-1-A", "(0-A)"},
+        Grouping{".", "0"}, Grouping{"E5", "0"}, Grouping{" A+B ", "(A+B)"},
+        Grouping{"1.5E+2", "150"},
+        // signs and chains whose splits the recogniser rules out by the
+        // operators at a range's depth
+        Grouping{"A-B*--2^2*C", "(A-(B*((-(-(2^2)))*C)))"}, Grouping{"A-B*-1E-2", "(A-(B*-0.01))"},
+        Grouping{"(A)-B/-2^-2", "(A-(B/(-(2^-2))))"}, Grouping{"A/B/C*D/E", "(((A/B)/C)*(D/E))"},
+        Grouping{"(A-B)DIV-2MOD(C)", "(((A-B)DIV-2)MODC)"}, Grouping{"A-E-1*B", "(A-(E-(1*B)))"},
+        Grouping{"A---E-2^2*C", "(A-((-(-(E-(2^2))))*C))"}, Grouping{"A--E-2*C", "(A-(-0*C))"},
+        Grouping{"A-+E-2", "(A-0)"}, Grouping{"ADIVB-E+A/E-2", "(((ADIVB)-E)+((A/E)-2))"}));
 
 // The power's kind follows from its exponent.
 TEST(CompilerTest, PowerKinds) {
