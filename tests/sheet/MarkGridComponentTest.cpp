@@ -316,8 +316,9 @@ TEST_F(MarkGridComponent, AConfirmedDeleteLeavesItsHistoryRow) {
     EXPECT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
 }
 
-// A row the server refuses to delete (closed by the dean's office) is reported with the
-// server's words, stays on the sheet and gets no history row; the other selected row goes.
+// A row the server refuses to delete (closed by the dean's office) is reported by the data
+// module's delete refusal, stays on the sheet and gets no history row; the other selected
+// row goes.
 TEST_F(MarkGridComponent, ARefusedDeleteIsReportedAndLeavesNoHistoryRow) {
     attachHistory();
     events()->setEditActions(gridevents::geaDeleteEh);
@@ -331,7 +332,7 @@ TEST_F(MarkGridComponent, ARefusedDeleteIsReportedAndLeavesNoHistoryRow) {
     answer(true);
     press(grid(), Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(log.messages.size(), 1) << log.texts().join('|').toStdString();
-    EXPECT_TRUE(log.texts()[0].contains("Строка ведомости закрыта деканатом: удалить её нельзя."))
+    EXPECT_TRUE(log.texts()[0].startsWith("Вы пытаетесь удалить строку, но у вас нет на это прав."))
         << log.texts()[0].toStdString();
     EXPECT_EQ(marks().recordCount(), rows - 1);
     EXPECT_EQ(count("SELECT COUNT(*) FROM mark_mag WHERE id_mark_mag = " + closed), 1);
