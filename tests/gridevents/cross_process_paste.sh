@@ -29,7 +29,8 @@ exec 4<"$work/out"
 read -r -t 30 said <&4 || { echo "the copying program said nothing"; cat "$work/copy.err"; exit 1; }
 [ "$said" = "copied 0" ] || { echo "copying program: $said"; exit 1; }
 
-got="$("$peer" paste "$work/paste.db" 2>"$work/paste.err")"
+got="$("$peer" paste "$work/paste.db" 2>"$work/paste.err")" ||
+    { echo "the pasting program failed:"; cat "$work/paste.err"; exit 1; }
 # each row is inserted at the current row, so the second lands above the first
 expected="code 0
 Сидоров Олег|40|д
