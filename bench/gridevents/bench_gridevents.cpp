@@ -5,18 +5,17 @@
 #include <benchmark/benchmark.h>
 
 #include <QImage>
-#include <QLocale>
 #include <QPainter>
 #include <filesystem>
 #include <memory>
 #include <stdexcept>
 #include <string>
 
+#include "bench/QtBenchMain.h"
 #include "db/Connection.h"
 #include "db/Dataset.h"
 #include "gridevents/TKXDBGridEvents.h"
 #include "server/Engine.h"
-#include "ui/Application.h"
 #include "ui/DataGrid.h"
 #include "ui/DataSource.h"
 
@@ -152,13 +151,5 @@ BENCHMARK(BM_ScanDuplicates)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    ui::Application app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    theSheet.reset();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runQtBenchmarks(argc, argv, [] { theSheet.reset(); });
 }

@@ -5,14 +5,13 @@
 #include <benchmark/benchmark.h>
 
 #include <QDir>
-#include <QLocale>
 #include <QTemporaryDir>
 
+#include "bench/QtBenchMain.h"
 #include "bench/sheet/LargeSheet.h"
 #include "export/CsvWriter.h"
 #include "export/SheetPrinter.h"
 #include "export/XlsxWriter.h"
-#include "ui/Application.h"
 #include "sheet/GridTable.h"
 
 namespace {
@@ -69,12 +68,5 @@ BENCHMARK(ExportCsv300)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    ui::Application app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runQtBenchmarks(argc, argv);
 }

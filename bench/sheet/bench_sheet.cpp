@@ -4,10 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <QLocale>
-
+#include "bench/QtBenchMain.h"
 #include "bench/sheet/LargeSheet.h"
-#include "ui/Application.h"
 
 namespace {
 
@@ -25,12 +23,5 @@ BENCHMARK(OpenSheet300x12)->Unit(benchmark::kMillisecond);
 }  // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM",
-            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
-    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
-    ui::Application app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return bench::runQtBenchmarks(argc, argv);
 }
