@@ -36,7 +36,8 @@ history::HistoryAuthor TForm2::historyAuthor() const {
 }
 
 // Save: the row being edited goes to the server (the save rules and the history run on
-// the way); an error reaches the teacher with its own text, the typed values kept.
+// the way), then the button is disabled; an error reaches the teacher with its own text,
+// the typed values kept.
 void TForm2::SpeedButton2Click() {
     db::Dataset& sheet = dm_.ADO_SP_Sort;
     // A typed entry still in its cell editor is part of the row.
@@ -50,7 +51,11 @@ void TForm2::SpeedButton2Click() {
             ui::Application::showException(std::current_exception());
         }
     }
-    SpeedButton2->setEnabled(false);
+    // A row the server refused is still being edited with what was typed: the button
+    // stays for another try once the teacher has read the message.
+    const bool editing = sheet.active() && (sheet.state() == db::DatasetState::Edit ||
+                                            sheet.state() == db::DatasetState::Insert);
+    SpeedButton2->setEnabled(editing);
 }
 
 }  // namespace sheet

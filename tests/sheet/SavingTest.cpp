@@ -3,54 +3,13 @@
 // and the saves after it are recorded again.
 #include <QToolButton>
 
-#include "Demo.h"
 #include "data/TDM_ZOL_3.h"
 #include "history/HistoryText.h"
 #include "history/TADOUpdateHistoryExec.h"
-#include "server/Engine.h"
-#include "tests/sheet/SheetFixture.h"
-#include "ui/DataGrid.h"
-#include "ui/DataGridColumn.h"
-#include "ui/LookupComboBox.h"
+#include "tests/sheet/SavingFixture.h"
 
 namespace sheettest {
 namespace {
-
-class Saving : public SignedIn {
-  protected:
-    // Базы данных, ИС-24-1: m2, m3 and dop are open, m1 closed.
-    void openSheet() {
-        chooseUpToDiscipline(10, "Базы данных {3}");
-        pickText(form->DBLookupComboBox9, "ИС-24-1");
-        pickText(form->DBLookupComboBox3, "Ведомость");
-    }
-    db::Dataset& sheet() { return dm.ADO_SP_Sort; }
-    // Types a text into the current row's cell of a field, as the grid commits it.
-    bool type(const char* field, const QString& text) {
-        ui::DataGrid* grid = form->KXDBGridEh1;
-        const int column = grid->indexOfColumn(grid->columnByField(QLatin1String(field)));
-        return grid->commitCell(sheet().currentRow(), column, text);
-    }
-    // The history rows of a mark row, oldest first.
-    QStringList historyOf(std::int64_t id) {
-        auto engine = server::Engine::open(database.toStdString(), server::qor::demo::bootLogin,
-                                           server::qor::demo::bootPassword);
-        auto r = engine->execute(
-            "SELECT descr, QOR_User FROM QOR_LOG WHERE row_id = " + std::to_string(id) +
-            " AND id_qor_log > " + std::to_string(lastLog) + " ORDER BY id_qor_log");
-        QStringList out;
-        for (const auto& row : r.resultSets.at(0).rows)
-            out << QString::fromStdString(db::toText(row[0]) + " | " + db::toText(row[1]));
-        return out;
-    }
-    void markHistoryStart() {
-        auto engine = server::Engine::open(database.toStdString(), server::qor::demo::bootLogin,
-                                           server::qor::demo::bootPassword);
-        auto r = engine->execute("SELECT COALESCE(MAX(id_qor_log), 0) FROM QOR_LOG");
-        lastLog = db::toInteger(r.resultSets.at(0).rows.at(0).at(0));
-    }
-    std::int64_t lastLog = 0;
-};
 
 TEST_F(Saving, TheRecorderIsAttachedToTheMarkSheetAtCreation) {
     ASSERT_TRUE(form->History);

@@ -36,12 +36,15 @@ void SignedIn::SetUp() {
 }
 
 void SignedIn::createForm() {
+    // A window created again signs in on the same data module, which reads the ids of
+    // grades and assessment kinds once: the login context keeps them, as a repeated
+    // sign-in of the program does.
+    if (!form) data::loginContext() = {};
     form.reset();
-    data::loginContext() = {};
     ui::Application::setShowMainForm(false);
-    signin::TForm8::shownHook() = [](signin::TForm8& f) {
-        QTimer::singleShot(0, &f, [&f] {
-            f.Login_Edit->setText(QStringLiteral("a.ivanova"));
+    signin::TForm8::shownHook() = [name = signInLogin](signin::TForm8& f) {
+        QTimer::singleShot(0, &f, [&f, name] {
+            f.Login_Edit->setText(name);
             f.Password_Edit->setText(QString::fromLatin1(demo::password));
             f.SpeedButton2->click();
         });

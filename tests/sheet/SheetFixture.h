@@ -25,7 +25,7 @@ class SignedIn : public testing::Test {
     void SetUp() override;
     void TearDown() override;
 
-    // Creates the main window again (the old one goes first) and signs in.
+    // Creates the main window again (the old one goes first) and signs in as `signInLogin`.
     void createForm();
 
     // Runs a statement on the demo database beside the program, as an administrator.
@@ -52,6 +52,7 @@ class SignedIn : public testing::Test {
     data::TDM_ZOL_3 dm;
     std::unique_ptr<sheet::TForm2> form;
     std::int64_t year = 0;  // the current academic year of the demo
+    QString signInLogin = QStringLiteral("a.ivanova");
     testsupport::MessageLog log;
 };
 
