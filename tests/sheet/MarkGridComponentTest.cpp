@@ -6,6 +6,7 @@
 #include <sqlite3.h>
 #include <QApplication>
 #include <QClipboard>
+#include <QDir>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
@@ -340,6 +341,44 @@ TEST_F(MarkGridComponent, ARefusedDeleteIsReportedAndLeavesNoHistoryRow) {
     EXPECT_EQ(count(deletionLog(closed)), closedLog);
     EXPECT_EQ(count(deletionLog(open)), openLog + 1);
     EXPECT_NE(marks().state(), db::DatasetState::Edit);
+}
+
+}  // namespace
+}  // namespace sheettest
+
+namespace sheettest {
+namespace {
+
+// A picture of the warning window as the teacher meets it before deleting three rows of
+// the demo sheet (the delete shortcut turned on for it), kept with the screenshots; the
+// answer "Нет" leaves the sheet as it was.
+TEST_F(MarkGridComponent, PictureOfTheWarningWindowOverThreeDemoRows) {
+    events()->setEditActions(gridevents::geaSelectAllEh | gridevents::geaDeleteEh);
+    const int rows = marks().recordCount();
+    select({1, 3, 4});
+    QImage picture;
+    int listed = 0;
+    QString countLine;
+    QTimer::singleShot(0, [&] {
+        auto* w = qobject_cast<TForm1*>(QApplication::activeModalWidget());
+        if (!w) return;
+        QCoreApplication::processEvents();
+        picture = w->grab().toImage();
+        listed = w->StringGrid->rowCount();
+        countLine = w->Count_Lbl->text();
+        w->BitBtn2->click();
+    });
+    press(grid(), Qt::Key_Delete, Qt::ControlModifier);
+    EXPECT_EQ(sounds, 1);
+    EXPECT_EQ(listed, 4);
+    EXPECT_EQ(countLine, "Количество удаляемых записей:[3].");
+    EXPECT_EQ(marks().recordCount(), rows);
+    ASSERT_FALSE(picture.isNull());
+    QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));
+    ASSERT_TRUE(picture.save(
+        QDir(QStringLiteral(QOR28_SCREENSHOT_DIR)).filePath("confirm-delete-demo-sheet.png"),
+        "PNG"));
+    EXPECT_NO_MESSAGE(log);
 }
 
 }  // namespace
