@@ -69,6 +69,9 @@ TEST_F(SaveRefusal, ARefusalAnywhereInASaveKeepsDatabaseHistoryAndGridAgreeing) 
         if (!duringHistory) {
             EXPECT_EQ(log.messages[0].text, "Вы пытаетесь изменить запись в поле \"" + title +
                                                 "\", но у вас нет на это прав.");
+            EXPECT_EQ(log.messages[0].caption, "Warning!");
+            EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
+            EXPECT_EQ(log.messages[0].buttons, QMessageBox::Ok);
         }
         // nothing saved, nothing recorded, everything typed still there
         EXPECT_EQ(readBack(marks), expected(n - 1));

@@ -162,11 +162,20 @@ TEST_F(MarkEntry, ARowThatMayNotBeEditedAndATextThatIsNotAWholeNumberAreRefused)
     EXPECT_TRUE(sheet().field("m3").value() == m3);
     sheet().cancel();
     log.messages.clear();
-    // the dean's office closed the row of student 20
+    // the dean's office closed the row of student 20: the rights come before any other
+    // check, for a value within the limits, outside them, or not a number at all
     ASSERT_TRUE(sheet().locate("id_student", db::Value(std::int64_t{20})));
-    EXPECT_FALSE(type("m3", "5"));
-    ASSERT_EQ(log.messages.size(), 1);
-    EXPECT_EQ(log.messages[0].text, "Вы не имеете право менять оценку!");
+    const db::Value p36 = sheet().field("p36").value();
+    for (const char* typed : {"5", "99", "12.5"}) {
+        SCOPED_TRACE(typed);
+        log.messages.clear();
+        EXPECT_FALSE(type("m3", typed));
+        ASSERT_EQ(log.messages.size(), 1);
+        EXPECT_EQ(log.messages[0].text, "Вы не имеете право менять оценку!");
+        EXPECT_EQ(log.messages[0].caption, "Уведомление");
+        EXPECT_TRUE(sheet().field("m3").isNull());
+        EXPECT_TRUE(sheet().field("p36").value() == p36);
+    }
 }
 
 }  // namespace
