@@ -106,5 +106,31 @@ TEST_F(MarkEntryRules, UnderRow29ATotalOf100PassesAnd100Point1IsRefused) {
     }
 }
 
+// A rule without its total's row: every typed mark is refused with the rule error, the
+// remaining checks still run and the day is stamped.
+TEST_F(MarkEntryRules, ARuleWithoutItsTotalRefusesEveryMark) {
+    openSheet();
+    log.messages.clear();
+    dm.ADOQ_est_config.first();
+    ASSERT_TRUE(dm.ADOQ_est_config.locate("pole_mark_mag", db::Value(std::string("ball1"))));
+    // the rows as the sheet read them, less the total's
+    execute(
+        "UPDATE est_config SET pole_mark_mag = 'ball9' WHERE id_ebe_var = 101 AND id_f_est = 1 "
+        "AND pole_mark_mag = 'ball1'");
+    dm.ADOQ_est_config.close();
+    dm.ADOQ_est_config.open();
+    ASSERT_FALSE(dm.ADOQ_est_config.locate("pole_mark_mag", db::Value(std::string("ball1"))));
+    ASSERT_TRUE(sheet().locate("student", db::Value(std::string("Кусаинов Алихан Ерболович"))));
+    const db::Value p36 = sheet().field("p36").value();
+    EXPECT_FALSE(type("m3", "10"));
+    ASSERT_EQ(log.messages.size(), 1) << log.texts().join('|').toStdString();
+    EXPECT_EQ(log.messages[0].text, "Ошибка правила оценок!");
+    EXPECT_EQ(log.messages[0].caption, "Уведомление");
+    EXPECT_EQ(log.messages[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(sheet().field("m3").isNull());
+    EXPECT_FALSE(sheet().field("p36").value() == p36);
+    sheet().cancel();
+}
+
 }  // namespace
 }  // namespace sheettest
