@@ -151,6 +151,7 @@ TEST_F(Loading, ClosingSavesTheRowBeingEditedAndKeepsTheWindowWhenTheSaveFails) 
                            "been changed since it was last read."}));
     EXPECT_EQ(sheet.state(), db::DatasetState::Edit);
     EXPECT_EQ(sheet.field("m2").asString(), "18");
+    EXPECT_EQ(storedM2(first), "5");  // the other's change is not overwritten
     sheet.cancel();
     EXPECT_TRUE(form->close());
     EXPECT_EQ(log.messages.size(), 2);
