@@ -311,6 +311,27 @@ TEST_F(SheetDisplay, EachColourRuleIsPaintedOnTheSheet) {
     EXPECT_NO_MESSAGE(log);
 }
 
+// The grid tints the current row; the component painting the cells keeps that tint on the
+// row's plain cells, and the colour rules still win where they apply.
+TEST_F(SheetDisplay, TheCurrentRowKeepsItsTint) {
+    const int plain = rowOf(2), unpaid = rowOf(7);
+    ASSERT_TRUE(grid()->rowTint(marks().currentRow()).isValid());
+    marks().setRecNo(plain + 1);
+    QCoreApplication::processEvents();
+    // the tint, as painted (the palette's group follows the window's activation)
+    const QColor tint = painted(plain, "student");
+    EXPECT_NE(tint, QColor(Qt::white));
+    EXPECT_EQ(painted(plain, "teacher"), tint);
+    EXPECT_EQ(painted(plain, "m2"), kOpen);
+    EXPECT_EQ(painted(unpaid, "student"), Qt::white);
+
+    marks().setRecNo(unpaid + 1);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(painted(plain, "student"), Qt::white);
+    EXPECT_EQ(painted(unpaid, "student"), tint);
+    EXPECT_EQ(painted(unpaid, "primech"), kLightRed);
+}
+
 TEST_F(SheetDisplay, TheStatusBarFollowsTheSheet) {
     EXPECT_EQ(panel(0), "Количество записей: 23");
     EXPECT_EQ(panel(1), "Текущая запись: 1");
