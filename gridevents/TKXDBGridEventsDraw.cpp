@@ -15,11 +15,14 @@ void use(ui::DataGrid::CellDraw& cell, const TKXDBGridAttr& attr) {
     cell.textColor = attr.FontColor();
 }
 
-// The column's own colour and font.
+// The column's own colour and font. A grid that tints its current row keeps the tint on
+// that row's unselected cells, or the row under the cursor could not be told from the others.
 void useColumn(const ui::DataGrid& grid, ui::DataGrid::CellDraw& cell) {
     const QPalette& pal = grid.palette();
-    cell.background = cell.column && cell.column->color().isValid() ? cell.column->color()
-                                                                    : pal.color(QPalette::Base);
+    const QColor tint = cell.state & ui::DataGrid::Selected ? QColor() : grid.rowTint(cell.row);
+    cell.background = tint.isValid()                                  ? tint
+                      : cell.column && cell.column->color().isValid() ? cell.column->color()
+                                                                      : pal.color(QPalette::Base);
     cell.font = cell.column ? cell.column->font() : grid.font();
     cell.textColor = pal.color(QPalette::Text);
 }

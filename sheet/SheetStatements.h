@@ -60,6 +60,10 @@ inline constexpr int kRowFilterCount = 3;
 inline constexpr const char* kAdmissionStrict =
     "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23";
 
+// The report button: the defaults row whose n_field holds the report server's address.
+inline constexpr const char* kReportServer =
+    "Select *  FROM [QOR].[dbo].[VuzDefaults] Where id_vuz_defaults=22";
+
 }  // namespace statements
 
 }  // namespace sheet

@@ -3,6 +3,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -14,6 +15,7 @@
 #include "formula/TParser.h"
 #include "history/HistoryWriters.h"
 #include "structure/StructureEditorHost.h"
+#include "ui/DataGrid.h"
 
 class QAction;
 class QComboBox;
@@ -22,7 +24,10 @@ class QLabel;
 class QMenu;
 class QPushButton;
 class QStatusBar;
+class QTime;
+class QTimer;
 class QToolButton;
+class QUrl;
 
 namespace data {
 class TDM_ZOL_3;
@@ -53,8 +58,9 @@ namespace sheet {
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
 // rows), TForm2GridEvents.cpp (the mark grid's behaviour component), TForm2MarkEntry.cpp (the
-// check of every typed mark), TForm2Saving.cpp (the change history and the save button); the
-// statements it sends are built in SheetStatements.cpp.
+// check of every typed mark), TForm2Saving.cpp (the change history and the save button),
+// TForm2Display.cpp (cell colours, status bar, report button, quotation); the statements it
+// sends are built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -115,6 +121,7 @@ class TForm2 : public QMainWindow,
     QLabel* StatusPanels[4];
     QMenu* PopupMenu1;
     QAction* N2;
+    QTimer* Timer1;  // clears the quotation 5 seconds after it was shown
     // The mark grid's behaviour component: select all is its only row action, and it
     // paints the grid's cells (current and selected rows, duplicates, pasted rows).
     gridevents::TKXDBGridEvents* F4_KX_DM_ZOL_3;
@@ -163,6 +170,13 @@ class TForm2 : public QMainWindow,
                                        bool& handled);
     // The save button: posts the row being edited, then disables itself.
     void SpeedButton2Click();
+    // The report page of the institution's report server, in the web browser.
+    void SpeedButton4Click();
+    // The quotation on the discipline label's double click, and its end.
+    void Label11DblClick();
+    void Timer1Timer();
+    // The status bar's record count and current record number of the loaded sheet.
+    void showRecordPosition();
 
   public:
     // Handlers of the grid component's events (plain methods: their reference arguments
@@ -172,6 +186,15 @@ class TForm2 : public QMainWindow,
     void F4_KX_DM_ZOL_3KXDBEOnConfirmDelete(ui::DataGrid& sender, bool& canDelete);
     // Key-down: the window leaves every key to the component and the grid.
     void F4_KX_DM_ZOL_3KeyDown(ui::DataGrid& sender, int& key, Qt::KeyboardModifiers shift);
+    // Cell colours by the row's and the control point's state, over the component's choice.
+    void F4_KX_DM_ZOL_3DrawColumnCell(ui::DataGrid& sender, ui::DataGrid::CellDraw& cell);
+
+    // Opens an address in the system's web browser (false when it could not); tests put
+    // their own in its place.
+    static std::function<bool(const QUrl&)>& browserOpener();
+    // The time of day the quotation's rule reads; tests put their own clock in its place.
+    static std::function<QTime()>& quotationClock();
+    static QString quotation();
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -187,6 +210,8 @@ class TForm2 : public QMainWindow,
     void connectCascade();
     // Attaches the grid component to the mark grid with the window's settings.
     void setUpGridEvents();
+    // The status bar's updates, the report button, the quotation's label and timer.
+    void setUpDisplay();
 
     // Shared first moves of steps 1 to 3: no sheet, no filter, no department list.
     void closeSheet();

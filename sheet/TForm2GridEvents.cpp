@@ -71,8 +71,11 @@ void TForm2::setUpGridEvents() {
     events->addKeyField(&marks.field("id_student"));
     events->addKeyField(&marks.field("id_examination"));
     // The grid draws each cell first and the component paints over it; the window's own
-    // colouring will run on top of the component's through its forwarded drawing.
+    // colours run on top of the component's through its forwarded drawing.
     grid->setDefaultDrawing(true);
+    events->OnDrawColumnCell = [this](ui::DataGrid& sender, ui::DataGrid::CellDraw& cell) {
+        F4_KX_DM_ZOL_3DrawColumnCell(sender, cell);
+    };
 }
 
 void TForm2::F4_KX_DM_ZOL_3KXDBEOnConfirmDelete(ui::DataGrid&, bool& canDelete) {

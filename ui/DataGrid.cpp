@@ -452,6 +452,12 @@ void DataGrid::defaultDrawColumnCell(CellDraw& cell) const {
     p->restore();
 }
 
+QColor DataGrid::rowTint(int row) const {
+    db::Dataset* ds = dataset();
+    if (!(options_ & RowHighlight) || !ds || row != ds->currentRow()) return {};
+    return palette().color(QPalette::Highlight).lighter(185);
+}
+
 bool DataGrid::cellEditable(int row, int columnIndex) const {
     db::Dataset* ds = dataset();
     const DataGridColumn* c = column(columnIndex);

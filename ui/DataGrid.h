@@ -135,6 +135,9 @@ class DataGrid : public QTableView {
     // throw: it runs inside painting, where no message can be shown.
     std::function<void(DataGrid& grid, CellDraw& cell)> onDrawColumnCell;
     void defaultDrawColumnCell(CellDraw& cell) const;
+    // The tint of the current row's cells other than the current cell (RowHighlight);
+    // invalid for any other row, or without the option.
+    QColor rowTint(int row) const;
 
     // Commits the text typed into a cell of the current row through the model's one write
     // path (DataGridModel::writeCell). False when the edit was refused or failed (the

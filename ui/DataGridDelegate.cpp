@@ -33,9 +33,8 @@ DataGrid::CellDraw DataGridDelegate::prepareCell(QPainter* painter,
     const QPalette& pal = option.palette;
     QColor background = c->color().isValid() ? c->color() : pal.color(QPalette::Base);
     QColor text = pal.color(QPalette::Text);
-    if ((grid_->options() & DataGrid::RowHighlight) && ds && index.row() == ds->currentRow() &&
-        !current)
-        background = pal.color(QPalette::Highlight).lighter(185);
+    const QColor tint = grid_->rowTint(index.row());
+    if (tint.isValid() && !current) background = tint;
     if (state & DataGrid::Selected) {
         background = (state & DataGrid::Focused) ? pal.color(QPalette::Highlight)
                                                  : pal.color(QPalette::Highlight).lighter(160);

@@ -499,12 +499,25 @@ TEST_F(GridEventsTest, DrawStateChoosesTheAttribute) {
          },
          3, 1, none, QColor(0, 128, 0)},
         {"another row's key", [&] { events.DuplicateList.add("73"); }, 3, 1, none, base},
+        {"the current row of a grid that tints it", [&] { grid.setOption(Grid::RowHighlight); }, 3,
+         1, none, grid.palette().color(QPalette::Highlight).lighter(185)},
+        {"another row of a grid that tints the current one",
+         [&] { grid.setOption(Grid::RowHighlight); }, 2, 1, none, base},
+        {"a selected cell of the tinted row", [&] { grid.setOption(Grid::RowHighlight); }, 3, 1,
+         sel, QColor(192, 192, 192)},
+        {"a duplicate on the tinted row",
+         [&] {
+             grid.setOption(Grid::RowHighlight);
+             events.DuplicateList.add("53");
+         },
+         3, 1, none, QColor(0, 128, 0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         marks.cancel();
         grid.clearRowSelection();
         grid.setOption(Grid::AlwaysShowEditor, false);
+        grid.setOption(Grid::RowHighlight, false);
         events.PastedList.clear();
         events.ErrorList.clear();
         events.DuplicateList.clear();

@@ -128,6 +128,8 @@ TEST(SheetStatements, EachStatementIsTheServersTextToTheByte) {
          ",@id_examination=3 ,@id_group=41"},
         {"admission setting", st::kAdmissionStrict,
          "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23"},
+        {"report server", st::kReportServer,
+         "Select *  FROM [QOR].[dbo].[VuzDefaults] Where id_vuz_defaults=22"},
     };
     for (const Text& t : texts) EXPECT_EQ(t.built, t.expected) << t.statement;
 }

@@ -3,7 +3,7 @@
 -- program that builds the demo; academic years are numbered by their first year - 2000).
 
 INSERT INTO VuzDefaults (id_vuz_defaults, id_field, n_field, descr) VALUES
-    (22, NULL, 'http://reports.qor.local', 'Адрес сервера отчётов'),
+    (22, NULL, 'http://localhost', 'Адрес сервера отчётов (в демонстрации: этот компьютер)'),
     (23, 0, NULL, '1 = студенту без допуска оценка не ставится'),
     (28, 0, NULL, '1 = правило минимальной доли (61 % каждой контрольной точки)'),
     (29, 1, NULL, '1 = сумма баллов не более 100'),
