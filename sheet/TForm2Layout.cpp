@@ -323,7 +323,12 @@ void TForm2::buildStatusBar() {
         StatusPanels[i] = new QLabel(panels[i].first, StatusBar1);
         StatusPanels[i]->setObjectName(QStringLiteral("StatusPanel%1").arg(i));
         StatusPanels[i]->setAlignment(Qt::AlignCenter);
-        StatusPanels[i]->setFixedWidth(panels[i].second);
+        // The given width, grown when a long count would not fit in it (a stream of a
+        // few hundred students), so the number is never cut off.
+        if (panels[i].first.isEmpty())
+            StatusPanels[i]->setFixedWidth(panels[i].second);
+        else
+            StatusPanels[i]->setMinimumWidth(panels[i].second);
         StatusPanels[i]->setFrameShape(QFrame::StyledPanel);
         StatusBar1->addWidget(StatusPanels[i]);
     }
