@@ -237,6 +237,29 @@ TEST_F(WindowExport, EachFileCommandWritesTheChosenFileAsTheGridShowsIt) {
         << "no temporary file left";
 }
 
+// A stream's sheet: the heading names the stream and the department picked for it, and
+// the faculty of its students.
+TEST_F(WindowExport, AStreamsHeadingNamesTheStreamAndThePickedDepartment) {
+    chooseUpToDiscipline(11, "Компьютерные сети {5}");
+    pickText(form->DBLookupComboBox9, "Поток 101");
+    pickText(form->DBLookupComboBox2, "Кафедра информационных систем");
+    pickText(form->DBLookupComboBox3, "Ведомость");
+    ASSERT_TRUE(commandsEnabled());
+    answer = folder.file(QStringLiteral("поток.xlsx"));
+    commands->ExportXlsxAction->trigger();
+    ASSERT_NO_MESSAGE(log);
+    const QJsonObject book = exporttest::readBack(QStringLiteral("xlsx"), answer);
+    EXPECT_EQ(book["sheets"].toArray().first().toString(), QStringLiteral("Поток 101"));
+    QStringList lines;
+    for (const QJsonValue row : book["rows"].toArray()) lines << row.toArray()[0].toString();
+    for (const QString& line : {QStringLiteral("Факультет: Факультет информационных технологий"),
+                                QStringLiteral("Семестр: Осенний семестр"),
+                                QStringLiteral("Дисциплина: Компьютерные сети (5 кредит.)"),
+                                QStringLiteral("Группа / поток: Поток 101"),
+                                QStringLiteral("Кафедра: Кафедра информационных систем")})
+        EXPECT_TRUE(lines.contains(line)) << line.toStdString();
+}
+
 // A name of the sheet is offered in the documents folder first, then in the folder the
 // last file went to; a name typed without its extension gets it; a cancelled choice writes
 // nothing.
