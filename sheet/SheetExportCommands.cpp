@@ -70,6 +70,29 @@ QString semesterName(const QString& shown) {
     return QString(shown).remove(kind).trimmed();
 }
 
+QString replaceQuestion(const QString& path) {
+    return QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(path);
+}
+
+// The system's save dialog where there is one; Qt's own dialog otherwise, its captions in
+// the program's language (the rest of Qt's texts come untranslated).
+QString askFileName(QWidget* parent, const QString& caption, const QString& proposedPath,
+                    const QString& filter) {
+    const QFileInfo proposed(proposedPath);
+    QFileDialog dialog(parent, caption, proposed.absolutePath(), filter);
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // The window asks itself, in Russian, once the extension is known.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    dialog.selectFile(proposed.fileName());
+    dialog.setLabelText(QFileDialog::LookIn, QStringLiteral("Папка:"));
+    dialog.setLabelText(QFileDialog::FileName, QStringLiteral("Имя файла:"));
+    dialog.setLabelText(QFileDialog::FileType, QStringLiteral("Тип файла:"));
+    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Сохранить"));
+    dialog.setLabelText(QFileDialog::Reject, QStringLiteral("Отмена"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
 }  // namespace
 
 SheetExportCommands::FileChooser& SheetExportCommands::fileChooser() {
@@ -288,14 +311,18 @@ void SheetExportCommands::exportFile(const QString& caption, const QString& exte
         const QString proposed =
             QDir(folder).filePath(sheetexport::defaultFileName(table.heading, extension));
 
-        QString path = fileChooser()
-                           ? fileChooser()(&form_, caption, proposed, filter)
-                           : QFileDialog::getSaveFileName(&form_, caption, proposed, filter);
+        QString path = fileChooser() ? fileChooser()(&form_, caption, proposed, filter)
+                                     : askFileName(&form_, caption, proposed, filter);
         if (path.isEmpty()) return;
         // A name typed without its extension gets it, so that the file opens in the
         // program it is meant for.
         if (QFileInfo(path).suffix().compare(extension, Qt::CaseInsensitive) != 0)
             path += QLatin1Char('.') + extension;
+        if (QFileInfo::exists(path) &&
+            ui::MessageService::show(ui::Application::title(), replaceQuestion(path),
+                                     QMessageBox::Question,
+                                     QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes)
+            return;
         write(table, path);
         // Only a folder the file was saved in is offered again.
         settings.setValue(QLatin1String(kLastFolderKey), QFileInfo(path).absolutePath());

@@ -290,6 +290,31 @@ TEST_F(WindowExport, TheDefaultNameIsOfferedAndTheLastFolderRemembered) {
     EXPECT_EQ(proposedPaths[1], QFileInfo(proposedPaths[0]).absolutePath() + QStringLiteral("/") +
                                     name + QStringLiteral(".csv"));
     EXPECT_EQ(proposedPaths[2], chosen + QStringLiteral("/") + name + QStringLiteral(".xlsx"));
+    // a file that is there already is replaced only when the teacher says so
+    const QString existing = chosen + QStringLiteral("/мой файл.csv");
+    QFile file(existing);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("старое");
+    file.close();
+    const QString question =
+        QStringLiteral("Файл «%1» уже существует. Заменить его?").arg(existing);
+    answer = existing;
+    for (const auto button : {QMessageBox::No, QMessageBox::Yes}) {
+        QList<ui::Message> shown;
+        ui::MessageService::setResponder([&](const ui::Message& m) {
+            shown << m;
+            return button;
+        });
+        commands->ExportCsvAction->trigger();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text, question);
+        EXPECT_EQ(shown[0].buttons, QMessageBox::Yes | QMessageBox::No);
+        EXPECT_EQ(QFileInfo(existing).size() == 12, button == QMessageBox::No);
+    }
+    ui::MessageService::setResponder([this](const ui::Message& m) {  // the fixture's log again
+        log.messages << m;
+        return QMessageBox::Ok;
+    });
     // kept in this test's own settings file
     QSettings settings{QString::fromLatin1(SheetExportCommands::kSettingsOrganisation),
                        QString::fromLatin1(SheetExportCommands::kSettingsProgram)};
