@@ -158,7 +158,10 @@ SheetExportCommands::SheetExportCommands(TForm2& form, data::TDM_ZOL_3& dm, QWid
             &SheetExportCommands::updateEnabled);
     connect(form_.DS_SP_Sort, &ui::DataSource::stateChanged, this,
             &SheetExportCommands::updateEnabled);
-    updateEnabled();
+    // Nothing is loaded yet, and the grid the check reads is made after these buttons.
+    PrintButton->setEnabled(false);
+    ExportButton->setEnabled(false);
+    for (QAction* a : {SavePdfAction, ExportXlsxAction, ExportCsvAction}) a->setEnabled(false);
 }
 
 void SheetExportCommands::followChoice() {
