@@ -2,10 +2,16 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QTemporaryFile>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#ifdef Q_OS_UNIX
+#include <fcntl.h>
+#include <unistd.h>
+#endif
 
 #include "export/SheetTable.h"
 
@@ -22,11 +28,35 @@ void SafeFile::commit() {
 
 TemporaryTarget::TemporaryTarget(const QString& path) : path_(path) {
     const QFileInfo target(path);
+#ifdef Q_OS_UNIX
+    // QTemporaryFile makes its file for the owner alone, and the library writing into it
+    // keeps that: a workbook no one else could open, beside a PDF and a CSV that anyone
+    // may read. The file is made as any new file is (0666 less the umask), exclusively,
+    // so that nothing planted under the name is written through.
+    int error = EEXIST;
+    for (int attempt = 0; attempt < 64 && error == EEXIST; ++attempt) {
+        const QString name = target.absoluteDir().filePath(
+            QStringLiteral("%1.%2.tmp")
+                .arg(target.fileName())
+                .arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0')));
+        const int fd = ::open(QFile::encodeName(name).constData(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            temporary_ = name;
+            return;
+        }
+        error = errno;
+    }
+    committed_ = true;  // nothing to remove
+    throw ExportError(cannotWriteMessage(path_, QString::fromLocal8Bit(std::strerror(error))));
+#else
     QTemporaryFile reserved(
         target.absoluteDir().filePath(target.fileName() + QStringLiteral(".XXXXXX.tmp")));
     reserved.setAutoRemove(false);
     if (!reserved.open()) throw ExportError(cannotWriteMessage(path_, reserved.errorString()));
     temporary_ = reserved.fileName();
+#endif
 }
 
 TemporaryTarget::~TemporaryTarget() {
@@ -40,6 +70,8 @@ void TemporaryTarget::fail(const QString& reason) {
 }
 
 void TemporaryTarget::commit() {
+    // A file replaced keeps who may read it, as QSaveFile does for the other writers.
+    if (QFileInfo::exists(path_)) QFile::setPermissions(temporary_, QFile::permissions(path_));
     // rename() replaces an existing target in one step, which QFile::rename does not.
     if (std::rename(QFile::encodeName(temporary_).constData(),
                     QFile::encodeName(path_).constData()) != 0) {

@@ -142,6 +142,18 @@ std::string controlPointsInfo(const data::SheetChoice& c, std::int64_t teacherId
            " ,@id_examination=" + text(c.assessmentExamination) + " ,@id_group=" + sheetGroup;
 }
 
+std::string facultyOfGroup(const db::Value& group) {
+    return "SELECT f.f_name FROM faculty f INNER JOIN [group] g ON g.id_faculty = f.id_faculty "
+           "WHERE g.id_group = " +
+           text(group);
+}
+
+std::string departmentOfDiscipline(const db::Value& discipline) {
+    return "SELECT k.f1 FROM kafedra k INNER JOIN discipline d ON d.id_kafedra = k.id_kafedra "
+           "WHERE d.id_discipline = " +
+           text(discipline);
+}
+
 std::string rowFilter(int item) {
     // By the item of the filter list: those who study the discipline, debts, everyone.
     static constexpr std::array<const char*, kRowFilterCount> filters = {

@@ -51,6 +51,11 @@ std::string prepareSheet(const data::SheetChoice& c, std::int64_t teacherId);
 std::string controlPointsInfo(const data::SheetChoice& c, std::int64_t teacherId,
                               const std::string& ruleOfRows, const std::string& sheetGroup);
 
+// The printed sheet's heading: the faculty of a group (a row of the sheet), and the
+// department that teaches a discipline (an id_discipline).
+std::string facultyOfGroup(const db::Value& group);
+std::string departmentOfDiscipline(const db::Value& discipline);
+
 // The filter passed as @DoNotShowEst for an item of the hidden filter list; empty for no
 // item.
 std::string rowFilter(int item);

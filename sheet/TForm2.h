@@ -52,6 +52,8 @@ class LookupListBox;
 
 namespace sheet {
 
+class SheetExportCommands;
+
 // The main window: the grade sheet. Its creation begins with the sign-in; then the
 // teacher narrows the choice down to one sheet in the selection lists at the top (year,
 // semester, discipline, form of assessment, group or stream, department, sheet form).
@@ -108,6 +110,8 @@ class TForm2 : public QMainWindow,
     QLabel* Label7;  // "Правило:"
     QLabel* Label3;  // the rule id
     QPushButton* SpeedButton4;
+    // The print and export buttons beside the report button (SheetExportCommands.cpp).
+    SheetExportCommands* ExportCommands;
     QLabel* Label6;  // "Форма ведомости:"
     ui::LookupComboBox* DBLookupComboBox3;
     QLabel* Label8;  // "Фильтр:", hidden

@@ -18,6 +18,7 @@
 #include <algorithm>
 
 #include "data/TDM_ZOL_3.h"
+#include "sheet/SheetExportCommands.h"
 #include "sheet/TForm2.h"
 #include "ui/DataGrid.h"
 #include "ui/DataGridColumn.h"
@@ -118,6 +119,7 @@ void TForm2::buildControls() {
     setCentralWidget(central);
 
     buildStatusBar();
+    ExportCommands->followChoice();
 
     PopupMenu1 = new QMenu(this);
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
@@ -249,7 +251,7 @@ void TForm2::buildSelectionArea(QWidget* area) {
     columns->addLayout(middle);
     columns->addWidget(rule(area, QFrame::VLine));
 
-    // Right: the rule of the chosen sheet and the report.
+    // Right: the rule of the chosen sheet, the report, the print and the export.
     auto* rightColumn = new QVBoxLayout;
     rightColumn->setSpacing(6);
     auto* ruleRow = new QHBoxLayout;
@@ -262,6 +264,15 @@ void TForm2::buildSelectionArea(QWidget* area) {
     SpeedButton4 = button(area, "SpeedButton4", QStringLiteral("Ведомость (отчёт)"));
     SpeedButton4->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
     rightColumn->addWidget(SpeedButton4, 0, Qt::AlignLeft);
+    // Print and export in a row under the report: in its row they would make the window's
+    // least width over 1024 pixels (1063 measured).
+    ExportCommands = new SheetExportCommands(*this, dm_, area);
+    auto* printRow = new QHBoxLayout;
+    printRow->setSpacing(4);
+    printRow->addWidget(ExportCommands->PrintButton);
+    printRow->addWidget(ExportCommands->ExportButton);
+    printRow->addStretch();
+    rightColumn->addLayout(printRow);
     rightColumn->addStretch();
     columns->addLayout(rightColumn);
     columns->addStretch(1);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <functional>
 
@@ -174,6 +175,35 @@ TEST(Writers, AnExistingFileIsReplacedWhole) {
     EXPECT_EQ(readBack(QStringLiteral("xlsx"), path)["rows"].toArray().last().toArray()[0],
               QStringLiteral("Преподаватель: ____________________ / Иванова Анна Сергеевна /"));
     EXPECT_EQ(folderEntries(folder.path()), QStringList{QStringLiteral("sheet.xlsx")});
+}
+
+// Every writer's new file may be read as any new file in the folder may (the workbook
+// used to be left for its owner alone), and a replaced file keeps its permissions.
+TEST(Writers, AWrittenFileHasThePermissionsOfANewFileOrOfTheFileItReplaces) {
+    testsupport::TempFolder folder;
+    QFile plain(folder.file(QStringLiteral("plain")));
+    ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
+    plain.close();
+    const QFileDevice::Permissions fresh = QFile::permissions(plain.fileName());
+    ASSERT_TRUE(fresh & QFileDevice::ReadOwner);
+    const SheetTable table = sampleTable(3);
+    const std::pair<const char*, std::function<void(const QString&)>> writers[] = {
+        {"xlsx", [&](const QString& p) { sheetexport::writeXlsx(table, p); }},
+        {"csv", [&](const QString& p) { sheetexport::writeCsv(table, p); }},
+        {"pdf", [&](const QString& p) { sheetexport::writePdf(table, p); }},
+    };
+    const QFileDevice::Permissions kept = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                          QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                          QFileDevice::ReadGroup;
+    for (const auto& [kind, write] : writers) {
+        SCOPED_TRACE(kind);
+        const QString path = folder.file(QStringLiteral("sheet.") + kind);
+        write(path);
+        EXPECT_EQ(QFile::permissions(path), fresh);
+        ASSERT_TRUE(QFile::setPermissions(path, kept));
+        write(path);
+        EXPECT_EQ(QFile::permissions(path), kept);
+    }
 }
 
 TEST(FileNames, TheDefaultNameIsSafeOnEverySystem) {

@@ -126,6 +126,12 @@ TEST(SheetStatements, EachStatementIsTheServersTextToTheByte) {
          "EXEC LoadModulsInfoP  @id_a_year = 26 ,@id_semester = 1 ,@id_ebe_var = 107 ,@forPotok "
          "= 1  ,@id_teacher = 7 ,@id_discipline  = 12 ,@subgroup  = 55 ,@id_f_e = -1 ,@kredits =5 "
          ",@id_examination=3 ,@id_group=41"},
+        {"faculty of a group", st::facultyOfGroup(std::int64_t{41}),
+         "SELECT f.f_name FROM faculty f INNER JOIN [group] g ON g.id_faculty = f.id_faculty "
+         "WHERE g.id_group = 41"},
+        {"department of a discipline", st::departmentOfDiscipline(std::int64_t{12}),
+         "SELECT k.f1 FROM kafedra k INNER JOIN discipline d ON d.id_kafedra = k.id_kafedra "
+         "WHERE d.id_discipline = 12"},
         {"admission setting", st::kAdmissionStrict,
          "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23"},
         {"report server", st::kReportServer,
