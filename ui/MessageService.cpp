@@ -1,5 +1,6 @@
 #include "ui/MessageService.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 
 #include "ui/Application.h"
@@ -25,6 +26,11 @@ QMessageBox::StandardButton MessageService::show(const Message& message) {
     QMessageBox box(message.icon, message.caption, message.text, message.buttons,
                     QApplication::activeWindow());
     box.setDefaultButton(firstButton(message.buttons));
+    // The buttons speak the program's language whatever translations the workstation has.
+    const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
+        {QMessageBox::Yes, "Да"}, {QMessageBox::No, "Нет"}, {QMessageBox::Cancel, "Отмена"}};
+    for (const auto& [button, caption] : captions)
+        if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }
 

@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QTimer>
 #include <stdexcept>
 
 #include "db/Error.h"
@@ -44,6 +47,23 @@ TEST(MessageService, TheResponderSeesTheBoxAndAnswersIt) {
     EXPECT_EQ(seen.text, QStringLiteral("Удалить строки?"));
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+// The real box, answered by clicking: its buttons read in Russian.
+TEST(MessageService, TheBoxShowsItsButtonsInRussian) {
+    QStringList captions;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        for (QAbstractButton* b : box->buttons()) captions << b->text();
+        box->button(QMessageBox::No)->click();
+    });
+    const auto pressed = ui::MessageService::show(
+        QStringLiteral("Уведомление"), QStringLiteral("Вы действительно хотите обнулить баллы?"),
+        QMessageBox::Question, QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    EXPECT_EQ(pressed, QMessageBox::No);
+    captions.sort();
+    EXPECT_EQ(captions, (QStringList{"Да", "Нет", "Отмена"}));
 }
 
 TEST(MessageService, APlainNoticeCarriesTheApplicationTitle) {
