@@ -19,6 +19,7 @@ int runProgram(int argc, char** argv, const QString& programFolder,
     server::qor::install();
     // A Russian program: dates read the Russian way unless the workstation says otherwise.
     if (QLocale::system().language() == QLocale::C) QLocale::setDefault(QLocale(QLocale::Russian));
+    ui::Application::installRussianQtTexts();
     ui::Application::setTitle(QStringLiteral("QOR 28 Электронная Ведомость"));
     ui::Application::setShowMainForm(false);
 

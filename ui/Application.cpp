@@ -1,6 +1,9 @@
 #include "ui/Application.h"
 
+#include <QLibraryInfo>
 #include <QString>
+#include <QTranslator>
+#include <memory>
 
 #include "db/Error.h"
 #include "ui/MessageService.h"
@@ -20,6 +23,18 @@ State& state() {
 }  // namespace
 
 Application::Application(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool Application::installRussianQtTexts() {
+    static QTranslator* installed = nullptr;
+    if (installed) return true;
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(QStringLiteral("qtbase_ru"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        return false;
+    if (!QCoreApplication::installTranslator(translator.get())) return false;
+    installed = translator.release();  // lives as long as the program
+    return true;
+}
 
 bool Application::notify(QObject* receiver, QEvent* event) {
     try {

@@ -28,6 +28,10 @@ class Application : public QApplication {
     static bool showMainForm();
     static void setShowMainForm(bool on);
 
+    // Loads Qt's own Russian texts (file dialogs, print preview, standard buttons) when
+    // the workstation has them; false when it has not, and the dialogs stay in English.
+    static bool installRussianQtTexts();
+
     // Asks the program to end: the message loop ends at once, or is not entered.
     static void terminate();
     static bool terminated();

@@ -66,6 +66,13 @@ TEST(MessageService, TheBoxShowsItsButtonsInRussian) {
     EXPECT_EQ(captions, (QStringList{"Да", "Нет", "Отмена"}));
 }
 
+// Qt's own dialogs (file dialog, print preview) speak Russian too.
+TEST(MessageService, QtsOwnTextsAreRussianOnceInstalled) {
+    ASSERT_TRUE(ui::Application::installRussianQtTexts());
+    EXPECT_TRUE(ui::Application::installRussianQtTexts());  // a second call changes nothing
+    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As"), "Сохранить как");
+}
+
 TEST(MessageService, APlainNoticeCarriesTheApplicationTitle) {
     ui::Application::setTitle(QStringLiteral("QOR 28 Электронная Ведомость"));
     testsupport::MessageLog log;
