@@ -60,6 +60,10 @@ inline constexpr int kRowFilterCount = 3;
 inline constexpr const char* kAdmissionStrict =
     "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23";
 
+// The date check: how many days back a submission date may lie.
+inline constexpr const char* kDaysBackAllowed =
+    "SELECT id_field FROM VuzDefaults WHERE     (id_vuz_defaults = 37)";
+
 }  // namespace statements
 
 }  // namespace sheet

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -53,8 +55,9 @@ namespace sheet {
 // The implementation is split by concern: TForm2.cpp (creation), TForm2Layout.cpp (the
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
 // rows), TForm2GridEvents.cpp (the mark grid's behaviour component), TForm2MarkEntry.cpp (the
-// check of every typed mark), TForm2Saving.cpp (the change history and the save button); the
-// statements it sends are built in SheetStatements.cpp.
+// check of every typed mark), TForm2Saving.cpp (the change history and the save button),
+// TForm2Commands.cpp (the grade menu and the date for all); the statements it sends are
+// built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -145,6 +148,10 @@ class TForm2 : public QMainWindow,
     // The wording of one field's change in the history.
     static constexpr const char* kChangeTemplate =
         "Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".";
+    // The question of the date for all, with the date as the workstation writes it short.
+    static QString dateForAllQuestion(const QDate& date);
+    // The current date and time of the date check; a test may stop the clock.
+    std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
 
   public slots:
     void DBLookupComboBox1Click();
@@ -163,6 +170,12 @@ class TForm2 : public QMainWindow,
                                        bool& handled);
     // The save button: posts the row being edited, then disables itself.
     void SpeedButton2Click();
+    // The grade menu of the "Оценка" column and the date for all (TForm2Commands.cpp).
+    void PopupMenu1Popup();
+    void GradeItemClick(QAction* item);
+    void N2Click();
+    void SpeedButton1Click();
+    void DateTimePicker1Change();
 
   public:
     // Handlers of the grid component's events (plain methods: their reference arguments
@@ -185,6 +198,7 @@ class TForm2 : public QMainWindow,
     void buildSheetRow(QWidget* row);
     void buildStatusBar();
     void connectCascade();
+    void connectCommands();
     // Attaches the grid component to the mark grid with the window's settings.
     void setUpGridEvents();
 
