@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 #include <exception>
+#include <functional>
 
 #include "data/LoginContext.h"
 #include "data/MarkFields.h"
@@ -45,6 +46,28 @@ bool currentRowTakesGrades(const db::Dataset& sheet) {
     return !db::isNull(canEdit) && db::toInteger(canEdit) == 1;
 }
 
+// Puts the current row in edit state, lets the command change it and posts it. A refusal
+// reaches the teacher with its own text; the command's changes are then dropped, so the
+// row shows what the server holds and is not posted again at the next move. An entry the
+// teacher had typed into the row before stays, for them to correct or cancel.
+void changeCurrentRow(db::Dataset& sheet, const std::function<void()>& change) {
+    const bool teachersEntry = sheet.state() != db::DatasetState::Browse;
+    auto dropOurs = [&] {
+        if (!teachersEntry && sheet.active() && sheet.state() != db::DatasetState::Browse)
+            sheet.cancel();
+    };
+    try {
+        sheet.edit();
+        change();
+        sheet.post();
+    } catch (const db::Abort&) {
+        dropOurs();
+    } catch (...) {
+        dropOurs();
+        ui::Application::showException(std::current_exception());
+    }
+}
+
 }  // namespace
 
 void TForm2::connectCommands() {
@@ -74,14 +97,8 @@ void TForm2::GradeItemClick(QAction* item) {
     db::Dataset& sheet = dm_.ADO_SP_Sort;
     if (!item || !sheet.active() || sheet.isEmpty()) return;
     if (!KXDBGridEh1->commitEditor()) return;
-    try {
-        sheet.edit();
-        sheet.field("id_estimation").setValue(db::Value(std::int64_t{item->data().toInt()}));
-        sheet.post();
-    } catch (const db::Abort&) {
-    } catch (...) {
-        ui::Application::showException(std::current_exception());
-    }
+    const std::int64_t grade = item->data().toInt();
+    changeCurrentRow(sheet, [&] { sheet.field("id_estimation").setValue(db::Value(grade)); });
 }
 
 // "н/п": the student is not admitted, and every mark of the row goes back to 0, the
@@ -91,17 +108,12 @@ void TForm2::N2Click() {
     if (!askYesNo(QStringLiteral("Вы действительно хотите обнулить баллы?"))) return;
     if (!sheet.active() || sheet.isEmpty()) return;
     if (!KXDBGridEh1->commitEditor()) return;
-    try {
-        sheet.edit();
+    changeCurrentRow(sheet, [&] {
         sheet.field("id_estimation")
             .setValue(db::Value(std::int64_t{data::loginContext().GradeNotAdmittedId}));
         for (int i = 1; i <= data::kControlPointCount; ++i)
             sheet.field(data::markFieldOf(i)).setValue(db::Value(0.0));
-        sheet.post();
-    } catch (const db::Abort&) {
-    } catch (...) {
-        ui::Application::showException(std::current_exception());
-    }
+    });
 }
 
 QString TForm2::dateForAllQuestion(const QDate& date) {
@@ -143,20 +155,24 @@ void TForm2::SpeedButton1Click() {
     {
         Finish finish{sheet, notice};
         const db::Value date(*values::fromCivil({day.year(), day.month(), day.day()}));
+        bool dating = false;  // the row being edited is the run's own
         try {
             const db::Bookmark start = sheet.bookmark();
             for (sheet.first(); !sheet.eof(); sheet.next()) {
                 if (sheet.field("primech").asString() != "д") continue;
+                dating = true;
                 sheet.edit();
                 sheet.field("p36").setValue(date);
                 sheet.post();
+                dating = false;
             }
             sheet.gotoBookmark(start);
         } catch (...) {
             failure = std::current_exception();
             // The refused row keeps what the server holds: the teacher did not type the
             // date into it, and a pending date would be posted again at the next move.
-            if (sheet.active() && sheet.state() != db::DatasetState::Browse) sheet.cancel();
+            if (dating && sheet.active() && sheet.state() != db::DatasetState::Browse)
+                sheet.cancel();
         }
     }
     if (failure) {

@@ -8,6 +8,7 @@
 #include <QLocale>
 #include <QMenu>
 #include <QPushButton>
+#include <QToolButton>
 
 #include "Demo.h"
 #include "data/LoginContext.h"
@@ -244,6 +245,29 @@ TEST_F(Commands, NotAdmittedAsksAndOnYesZeroesAllFourteenMarks) {
         for (const char* f : {"m12", "m5", "m11", "dop2"})
             EXPECT_EQ(h.filter(QStringLiteral("Поле \"%1\" ").arg(f)).size(), 1) << f;
     }
+}
+
+// Before the retake begins the server keeps the copied midterm marks: "н/п" is refused
+// with the server's word, and the row shows again what the server holds.
+TEST_F(Commands, NotAdmittedRefusedByTheServerLeavesTheRowAsTheServerHoldsIt) {
+    openSheet("Базы данных {3}", "ИС-24-1", "Ведомость FX");
+    ASSERT_TRUE(goToStudent(14));
+    const double m1 = sheet().field("m1").asDouble();
+    ASSERT_GT(m1, 0.0);
+    markHistoryStart();
+    testsupport::MessageLog answers(QMessageBox::Yes);
+    openGradeMenu();
+    form->N2->trigger();
+    form->PopupMenu1->hide();
+    ASSERT_EQ(answers.messages.size(), 3) << answers.texts().join('|').toStdString();
+    EXPECT_EQ(answers.messages[1].text,
+              "Вы пытаетесь изменить запись в поле \"Оценка\", но у вас нет на это прав.");
+    EXPECT_TRUE(answers.messages[2].text.startsWith("Контрольная точка"))
+        << answers.messages[2].text.toStdString();
+    EXPECT_EQ(sheet().state(), db::DatasetState::Browse);
+    EXPECT_EQ(sheet().field("m1").asDouble(), m1);
+    EXPECT_TRUE(newHistory().isEmpty());
+    EXPECT_FALSE(form->SpeedButton2->isEnabled());
 }
 
 // Date for all: the rows of admitted students get the picked day at midnight, one
