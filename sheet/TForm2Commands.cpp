@@ -3,7 +3,6 @@
 // date for all admitted students and the check of the date picked for it. Every change
 // is posted through the data module's save rules and leaves its change history.
 #include <QAction>
-#include <QCoreApplication>
 #include <QDateTimeEdit>
 #include <QLabel>
 #include <QLocale>

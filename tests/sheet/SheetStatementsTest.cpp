@@ -128,6 +128,8 @@ TEST(SheetStatements, EachStatementIsTheServersTextToTheByte) {
          ",@id_examination=3 ,@id_group=41"},
         {"admission setting", st::kAdmissionStrict,
          "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23"},
+        {"days back a date may lie", st::kDaysBackAllowed,
+         "SELECT id_field FROM VuzDefaults WHERE     (id_vuz_defaults = 37)"},
     };
     for (const Text& t : texts) EXPECT_EQ(t.built, t.expected) << t.statement;
 }
