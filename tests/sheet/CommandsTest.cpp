@@ -330,6 +330,14 @@ TEST_F(Commands, DateForAllDatesOnlyTheAdmittedRowsAndReturnsToTheStartingRow) {
     form->SpeedButton1->click();
     EXPECT_EQ(no.messages.size(), 1);
     EXPECT_TRUE(newHistory().isEmpty());
+
+    // the view-only entry dates nothing and asks nothing
+    pickText(form->DBLookupComboBox3, "Только Просмотр");
+    ASSERT_TRUE(sheet().active());
+    no.messages.clear();
+    form->SpeedButton1->click();
+    EXPECT_NO_MESSAGE(no);
+    EXPECT_TRUE(newHistory().isEmpty());
 }
 
 // A row the server refuses in the middle of the run ends it there with the server's
