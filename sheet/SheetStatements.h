@@ -68,6 +68,9 @@ inline constexpr const char* kAdmissionStrict =
 // The report button: the defaults row whose n_field holds the report server's address.
 inline constexpr const char* kReportServer =
     "Select *  FROM [QOR].[dbo].[VuzDefaults] Where id_vuz_defaults=22";
+// The date check: how many days back a submission date may lie.
+inline constexpr const char* kDaysBackAllowed =
+    "SELECT id_field FROM VuzDefaults WHERE     (id_vuz_defaults = 37)";
 
 }  // namespace statements
 

@@ -27,6 +27,7 @@ TForm2::TForm2(data::TDM_ZOL_3& dm, const QString& programFolder, QWidget* paren
     connectCascade();
     setUpGridEvents();
     setUpDisplay();
+    connectCommands();
     connect(SpeedButton2, &QToolButton::clicked, this, &TForm2::SpeedButton2Click);
     IdIPWatch1 = new signin::AddressWatcher(true, this);
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMainWindow>
 #include <QPointer>
 #include <QString>
@@ -61,8 +62,9 @@ class SheetExportCommands;
 // controls), TForm2Cascade.cpp (the selection lists), TForm2Loading.cpp (the sheet's columns and
 // rows), TForm2GridEvents.cpp (the mark grid's behaviour component), TForm2MarkEntry.cpp (the
 // check of every typed mark), TForm2Saving.cpp (the change history and the save button),
-// TForm2Display.cpp (cell colours, status bar, report button, quotation); the statements it
-// sends are built in SheetStatements.cpp.
+// TForm2Display.cpp (cell colours, status bar, report button, quotation), TForm2Commands.cpp
+// (the grade menu and the date for all), SheetExportCommands.cpp (print and export); the
+// statements it sends are built in SheetStatements.cpp.
 class TForm2 : public QMainWindow,
                public data::EditingControls,
                public data::MarkSheetView,
@@ -156,6 +158,10 @@ class TForm2 : public QMainWindow,
     // The wording of one field's change in the history.
     static constexpr const char* kChangeTemplate =
         "Поле \"<?>\" изменило значение \"<old>\" на \"<new>\".";
+    // The question of the date for all, with the date as the workstation writes it short.
+    static QString dateForAllQuestion(const QDate& date);
+    // The current date and time of the date check; a test may stop the clock.
+    std::function<QDateTime()> Clock = [] { return QDateTime::currentDateTime(); };
 
   public slots:
     void DBLookupComboBox1Click();
@@ -181,6 +187,12 @@ class TForm2 : public QMainWindow,
     void Timer1Timer();
     // The status bar's record count and current record number of the loaded sheet.
     void showRecordPosition();
+    // The grade menu of the "Оценка" column and the date for all (TForm2Commands.cpp).
+    void PopupMenu1Popup();
+    void GradeItemClick(QAction* item);
+    void N2Click();
+    void SpeedButton1Click();
+    void DateTimePicker1Change();
 
   public:
     // Handlers of the grid component's events (plain methods: their reference arguments
@@ -212,6 +224,7 @@ class TForm2 : public QMainWindow,
     void buildSheetRow(QWidget* row);
     void buildStatusBar();
     void connectCascade();
+    void connectCommands();
     // Attaches the grid component to the mark grid with the window's settings.
     void setUpGridEvents();
     // The status bar's updates, the report button, the quotation's label and timer.

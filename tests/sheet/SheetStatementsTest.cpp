@@ -136,6 +136,8 @@ TEST(SheetStatements, EachStatementIsTheServersTextToTheByte) {
          "Select id_field from qor.dbo.VuzDefaults where id_vuz_defaults=23"},
         {"report server", st::kReportServer,
          "Select *  FROM [QOR].[dbo].[VuzDefaults] Where id_vuz_defaults=22"},
+        {"days back a date may lie", st::kDaysBackAllowed,
+         "SELECT id_field FROM VuzDefaults WHERE     (id_vuz_defaults = 37)"},
     };
     for (const Text& t : texts) EXPECT_EQ(t.built, t.expected) << t.statement;
 }
