@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <memory>
 
 #include "ui/Application.h"
 
@@ -21,17 +22,22 @@ QMessageBox::StandardButton firstButton(QMessageBox::StandardButtons buttons) {
 }
 }  // namespace
 
-QMessageBox::StandardButton MessageService::show(const Message& message) {
-    if (responder()) return responder()(message);
-    QMessageBox box(message.icon, message.caption, message.text, message.buttons,
-                    QApplication::activeWindow());
-    box.setDefaultButton(firstButton(message.buttons));
+std::unique_ptr<QMessageBox> MessageService::makeBox(const Message& message, QWidget* parent) {
+    auto box = std::make_unique<QMessageBox>(message.icon, message.caption, message.text,
+                                             message.buttons, parent);
+    box->setDefaultButton(firstButton(message.buttons));
     // The buttons speak the program's language whatever translations the workstation has.
     const std::pair<QMessageBox::StandardButton, const char*> captions[] = {
         {QMessageBox::Yes, "Да"}, {QMessageBox::No, "Нет"}, {QMessageBox::Cancel, "Отмена"}};
     for (const auto& [button, caption] : captions)
-        if (QAbstractButton* b = box.button(button)) b->setText(QString::fromUtf8(caption));
-    return static_cast<QMessageBox::StandardButton>(box.exec());
+        if (QAbstractButton* b = box->button(button)) b->setText(QString::fromUtf8(caption));
+    return box;
+}
+
+QMessageBox::StandardButton MessageService::show(const Message& message) {
+    if (responder()) return responder()(message);
+    const auto box = makeBox(message, QApplication::activeWindow());
+    return static_cast<QMessageBox::StandardButton>(box->exec());
 }
 
 QMessageBox::StandardButton MessageService::show(const QString& caption, const QString& text,

@@ -3,6 +3,7 @@
 #include <QMessageBox>
 #include <QString>
 #include <functional>
+#include <memory>
 
 namespace ui {
 
@@ -25,6 +26,8 @@ class MessageService {
     static QMessageBox::StandardButton show(const QString& caption, const QString& text,
                                             QMessageBox::Icon icon = QMessageBox::NoIcon,
                                             QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // The box as show() presents it, not yet shown (pictures of a message use it).
+    static std::unique_ptr<QMessageBox> makeBox(const Message& message, QWidget* parent);
     // A plain notice with the application title as its caption and an OK button.
     static void showMessage(const QString& text);
 

@@ -82,11 +82,10 @@ TEST_F(CommandsScreenshot, TheQuestionOfTheDateForAll) {
     // the box as the message service builds it, pictured over the window, then answered No
     QImage picture;
     ui::MessageService::setResponder([&](const ui::Message& m) {
-        QMessageBox box(m.icon, m.caption, m.text, m.buttons, form.get());
-        box.setDefaultButton(QMessageBox::Yes);
-        box.show();
-        box.move(form->mapToGlobal(form->rect().center()) - box.rect().center());
-        picture = withOverlay(box);
+        const auto box = ui::MessageService::makeBox(m, form.get());
+        box->show();
+        box->move(form->mapToGlobal(form->rect().center()) - box->rect().center());
+        picture = withOverlay(*box);
         return QMessageBox::No;
     });
     form->SpeedButton1->click();
