@@ -176,6 +176,43 @@ class Memo {
     }
     const Detail* detail(int b, int e) { return detailSlot(b, e); }
 
+    // The first '+' from a range's start whose right part is an operand of '+'
+    // (Compiler::nextPlusOperand()): -2 when not known yet, -1 when there is none.
+    int plusFrom(int b, int e) const {
+        const std::uint32_t key = keyOf(b, e);
+        if (denseMode_) {
+            const Slot& en = dense_[key];
+            return en.stamp == stamp_ ? en.plusFrom - 2 : -2;
+        }
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            const Entry& en = table_[i];
+            if (en.stamp != stamp_) return -2;
+            if (en.key == key) return en.plusFrom - 2;
+        }
+    }
+    void putPlusFrom(int b, int e, int pos) {
+        const auto stored = static_cast<std::int16_t>(pos + 2);
+        const std::uint32_t key = keyOf(b, e);
+        if (denseMode_) {
+            Slot& en = dense_[key];
+            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
+            en.plusFrom = stored;
+            return;
+        }
+        if ((used_ + 1) * 2 > table_.size()) grow();
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            Entry& en = table_[i];
+            if (en.stamp != stamp_) {
+                en = Entry{key, stamp_, 0, 0, Detail{}};
+                ++used_;
+            } else if (en.key != key) {
+                continue;
+            }
+            en.plusFrom = stored;
+            return;
+        }
+    }
+
   private:
     Detail* detailSlot(int b, int e) {
         const std::uint32_t key = keyOf(b, e);
@@ -195,6 +232,7 @@ class Memo {
         std::uint16_t known = 0;
         std::uint16_t value = 0;
         Detail detail;
+        std::int16_t plusFrom = 0;  // plusFrom() + 2; 0: not known
     };
     struct Entry {
         std::uint32_t key = 0;
@@ -202,6 +240,7 @@ class Memo {
         std::uint16_t known = 0;
         std::uint16_t value = 0;
         Detail detail;
+        std::int16_t plusFrom = 0;
     };
 
     std::uint32_t keyOf(int b, int e) const {
@@ -299,7 +338,10 @@ struct Scratch {
     // level[i * kSearched + k]: the same, at the bracket depth of position i
     // (net[pos] == net[i]); only there can a range starting at i split.
     std::vector<int> level;
-    std::vector<int> lastAtDepth;  // building `level`: per depth, per slot
+    // before[i * kSearched + k]: the last position before i at the bracket depth of
+    // position i, -1 when there is none.
+    std::vector<int> before;
+    std::vector<int> lastAtDepth;  // building `level` and `before`: per depth, per slot
     Memo memo;
     std::vector<BuildOp> ops;
     DirectReader reader;
@@ -510,12 +552,20 @@ class Compiler {
         const int pos = s_.level[static_cast<std::size_t>(b) * kSearched + w];
         return pos + 3 <= e ? pos : -1;
     }
+    // The last occurrence in [b, e) at the bracket depth of position e, or -1; for a
+    // range with as many '(' as ')' that is the range's own depth.
+    int findLastLevel(Searched k, int b, int e) const {
+        const int pos = s_.before[static_cast<std::size_t>(e) * kSearched + k];
+        return pos >= b ? pos : -1;
+    }
 
     // Variable names are identifiers, so only a range that is one run of identifier
-    // characters starting with a letter or '_' is looked up; the answer for the
-    // range starting at b is kept, as the same operand is asked for again and again.
+    // characters starting with a letter or '_', and no longer than the longest name,
+    // is looked up (a long run such as M1DIVM1DIV... holds many ranges); the answer
+    // for the range starting at b is kept, as the same operand is asked for again and
+    // again.
     double* variable(int b, int e) const {
-        if (e <= b) return nullptr;
+        if (e <= b || static_cast<std::size_t>(e - b) > vars_.longest()) return nullptr;
         const auto ub = static_cast<std::size_t>(b);
         if (s_.identEnd[ub] < e) return nullptr;
         const char c = at(b);
@@ -533,6 +583,14 @@ class Compiler {
     bool splitWord(Searched word, Form form, int b, int e, Found* found);
     bool acceptSplit(Form form, int b, int mid, int rb, int e, Found* found);
     bool mayTake(Form form, int b, int le, int rb, int e) const;
+    // The first and last split positions mayTake() can accept (a position range).
+    struct Span {
+        int lo;
+        int hi;
+    };
+    Span takeSpan(Form form, int b, int e, int width) const;
+    int firstAtDepth(int b, int from) const;
+    int nextPlusOperand(int s, int e);
     bool call1(int b, int e, Found* found);
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);

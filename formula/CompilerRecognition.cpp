@@ -1,6 +1,7 @@
 // The recogniser: whether a range of the text takes a form and where it splits, and the
 // classification of a term into its operation kind and parts, syntax errors included.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,15 +47,42 @@ bool Compiler::negation(int b, int e, Found* found) {
 // position is at that depth, and one at the last position is the last of all, so
 // the search ends where it did. Writing the texts of a syntax error visits every
 // occurrence, as the texts are those of the last one tried.
+//
+// A question alone also skips the positions mayTake() turns away without visiting
+// them (takeSpan()), so a chain of operands costs the same at every length of range.
 bool Compiler::split(char op, Form form, int b, int e, Found* found) {
     if (!found) {
         const auto k = static_cast<Searched>(kSearchSlot[static_cast<unsigned char>(op)]);
-        for (int pos = findLevel(k, b, e); pos >= 0; pos = findLevel(k, pos + 1, e)) {
-            if (pos == b || pos == e - 1) return false;
+        const int first = findLevel(k, b, e);
+        if (first < 0 || first == b || first == e - 1) return false;
+        if (!balanced(b, e)) return false;  // the parts cannot both be balanced
+        if (form == fPlus) {
+            // No rule limits where '+' splits, but only where its right part holds
+            // does the left part count; the positions between are skipped.
+            for (int pos = first; pos >= 0; pos = nextPlusOperand(pos + 1, e)) {
+                if (pos == e - 1) return false;
+                if (acceptSplit(form, b, pos, pos + 1, e, nullptr)) return true;
+            }
+            return false;
+        }
+        const Span span = takeSpan(form, b, e, 1);
+        for (int pos = findLevel(k, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
+             pos = findLevel(k, pos + 1, e)) {
+            if (pos == e - 1) return false;
             if (mayTake(form, b, pos, pos + 1, e) && acceptSplit(form, b, pos, pos + 1, e, nullptr))
                 return true;
         }
         return false;
+    }
+    if (s_.memo.get(b, e, form) == 0) {
+        // Known to take no such split (a syntax error's texts are wanted): only the
+        // texts of the last position tried remain, the last occurrence inside the
+        // range, so only that one is tried; the others would only fill the memo.
+        const int first = find(op, b, e);
+        if (first < 0 || first == b || first == e - 1) return false;
+        int pos = e - 2;
+        while (at(pos) != op) --pos;
+        return acceptSplit(form, b, pos, pos + 1, e, found);
     }
     for (int i = b; i < e;) {
         const int pos = find(op, i, e);
@@ -67,11 +95,20 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
 
 // Splitting at DIV or MOD: an occurrence at the very start is skipped.
 bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
-    if (!found) {  // as in split(): only the range's own bracket depth
-        for (int pos = findWordLevel(word, b, e); pos >= 0; pos = findWordLevel(word, pos + 1, e))
+    if (!found) {  // as in split(): only the range's own bracket depth, within the span
+        if (!balanced(b, e)) return false;
+        const Span span = takeSpan(form, b, e, 3);
+        for (int pos = findWordLevel(word, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
+             pos = findWordLevel(word, pos + 1, e))
             if (pos != b && mayTake(form, b, pos, pos + 3, e) &&
                 acceptSplit(form, b, pos, pos + 3, e, nullptr))
                 return true;
+        return false;
+    }
+    if (s_.memo.get(b, e, form) == 0) {  // as in split(): the last occurrence but one at b
+        for (int pos = e - 3; pos > b; --pos)
+            if (s_.next[static_cast<std::size_t>(pos) * kSearched + word] == pos)
+                return acceptSplit(form, b, pos, pos + 3, e, found);
         return false;
     }
     for (int i = b;;) {
@@ -123,31 +160,124 @@ bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
     }
 }
 
+// The split positions of a range with as many '(' as ')' that mayTake() can accept,
+// read from the ends instead of tested one by one: a left operand with no '*' (or no
+// '^') at the depth ends at the first one there, and one with no binary sign past its
+// first four positions ends at the first such sign; a right operand with no '*', '/'
+// (or '^') starts past the last one, and one with no binary sign past its first four
+// positions starts at most four characters before the last sign. Such a range's own
+// depth is that of its end, which findLastLevel() looks at.
+Compiler::Span Compiler::takeSpan(Form form, int b, int e, int width) const {
+    Span span{b, e};
+    if (!plainNames_) return span;
+    bool leftTimes = false, leftPower = false, rightTimes = false, rightSlash = false,
+         rightPower = false, leftSign = true;
+    switch (form) {
+        case fTimes:
+            leftTimes = true;
+            break;
+        case fDiv:
+        case fMod:
+        case fSlash:
+            leftTimes = rightTimes = rightSlash = true;
+            break;
+        case fPower:
+            leftPower = rightPower = true;
+            break;
+        case fMinus:
+            leftSign = false;
+            break;
+        default:
+            return span;
+    }
+    const auto endsBefore = [&](Searched k) {
+        const int q = findLevel(k, b, e);
+        if (q >= 0) span.hi = std::min(span.hi, q);
+    };
+    const auto startsPast = [&](Searched k, int slack) {
+        const int q = findLastLevel(k, b, e);
+        if (q >= 0) span.lo = std::max(span.lo, q + 1 - width - slack);
+    };
+    if (leftTimes) endsBefore(sTimes);
+    if (leftPower) endsBefore(sPower);
+    if (leftSign) {
+        int q = findLevel(sSign, b, e);
+        while (q >= 0 && q <= b + 3) q = findLevel(sSign, q + 1, e);
+        if (q >= 0) span.hi = std::min(span.hi, q);
+    }
+    if (rightTimes) startsPast(sTimes, 0);
+    if (rightSlash) startsPast(sSlash, 0);
+    if (rightPower) startsPast(sPower, 0);
+    startsPast(sSign, 4);  // every form here has an unsigned right operand
+    return span;
+}
+
+// The first position at or after `from` at the depth of b; for a range [b, e) with
+// as many '(' as ')' and from <= e, at most e.
+int Compiler::firstAtDepth(int b, int from) const {
+    const int depth = s_.net[static_cast<std::size_t>(b)];
+    while (s_.net[static_cast<std::size_t>(from)] != depth) ++from;
+    return from;
+}
+
+// The first '+' at or after s, at the depth of s, whose right part [p + 1, e) is an
+// operand of '+'; -1 when there is none. The right parts of the splits of every
+// range ending at e are the same ranges, so the answer is kept per (s, e): a chain
+// such as A+A+...+A/ is walked once, not once per range.
+int Compiler::nextPlusOperand(int s, int e) {
+    const int known = s_.memo.plusFrom(s, e);
+    if (known != -2) return known;
+    const Sides& sd = kSidesOf[fPlus];
+    int q = findLevel(sPlus, s, e);
+    while (q >= 0 && firstOf(sd.right, sd.rightCount, q + 1, e) == kFormCount) {
+        const int further = s_.memo.plusFrom(q + 1, e);
+        if (further != -2) {
+            q = further;
+            break;
+        }
+        q = findLevel(sPlus, q + 1, e);
+    }
+    s_.memo.putPlusFrom(s, e, q);
+    return q;
+}
+
 // Both parts are written before they are tested; a part that is a bracketed
 // expression is replaced by its stripped inner text.
+//
+// A question alone tests the right part first. The right parts of a range's splits
+// all end where the range does, so few of them are ever asked about and most are
+// answered already, while the left parts are new ranges; a left part is only worth
+// its cost when the right one holds. The forms found are the same whichever part
+// comes first (the memo's answers do not depend on the order they are found in).
 inline bool Compiler::acceptSplit(Form form, int lb, int le, int rb, int re, Found* found) {
-    if (found) {
-        found->left = Range::of(lb, le);
-        found->right = Range::of(rb, re);
+    if (!found) {
+        if (!balanced(lb, le) || !balanced(rb, re)) return false;
+        const Sides& sd = kSidesOf[form];
+        const Form rf = firstOf(sd.right, sd.rightCount, rb, re);
+        if (rf == kFormCount) return false;
+        const Form lf = firstOf(sd.left, sd.leftCount, lb, le);
+        if (lf == kFormCount) return false;
+        lastDetail_ = Detail{static_cast<std::int16_t>(le), form, lf, rf};
+        return true;
     }
+    found->left = Range::of(lb, le);
+    found->right = Range::of(rb, re);
     if (!balanced(lb, le) || !balanced(rb, re)) return false;
     const Sides& sd = kSidesOf[form];
     const Form lf = firstOf(sd.left, sd.leftCount, lb, le);
     if (lf == kFormCount) return false;
-    if (found && lf == fBracket) {
+    if (lf == fBracket) {
         strip(lb, le);
         found->left = Range::of(lb, le);
     }
     const Form rf = firstOf(sd.right, sd.rightCount, rb, re);
     if (rf == kFormCount) return false;
-    if (found) {
-        if (rf == fBracket) {
-            strip(rb, re);
-            found->right = Range::of(rb, re);
-        }
-        found->exponentIsNumber = rf == fNumber;
-        if (rf == fNumber) number(rb, re, &found->constant);
+    if (rf == fBracket) {
+        strip(rb, re);
+        found->right = Range::of(rb, re);
     }
+    found->exponentIsNumber = rf == fNumber;
+    if (rf == fNumber) number(rb, re, &found->constant);
     lastDetail_ = Detail{static_cast<std::int16_t>(le), form, lf, rf};
     return true;
 }
