@@ -140,6 +140,17 @@ void Compiler::prepareRecognition() {
         return (p >= '0' && p <= '9') || p == '.' || p == separator || afterOperator(i - 2) ||
                ((p == '+' || p == '-') && startsNumber(i - 2));
     };
+    // The characters an operand can end with (a name's or number's, ')' or the
+    // separator) and start with (a name's or number's, '(', a sign or the separator).
+    const auto nameChar = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    const auto mayEnd = [&](char c) {
+        return nameChar(c) || c == ')' || c == '.' || c == separator;
+    };
+    const auto mayStart = [&](char c) {
+        return nameChar(c) || c == '(' || c == '-' || c == '+' || c == '.' || c == separator;
+    };
     const std::size_t len = text_.size();
     const int n = static_cast<int>(len);
     s_.net.resize(len + 1);
@@ -172,6 +183,9 @@ void Compiler::prepareRecognition() {
         else if (c == 'M' && text_.substr(i, 3) == "MOD")
             row[sMod] = at;
         if ((c == '+' || c == '-') && i > 0 && !operandSign(i)) row[sSign] = at;
+        if ((c == '+' || c == '-') && i > 0 && i + 1 < len && mayEnd(text_[i - 1]) &&
+            mayStart(text_[i + 1]))
+            row[c == '+' ? sPlusAt : sMinusAt] = at;
     }
     // The same table per bracket depth: position i's row is filled from the last
     // occurrences seen at depth net[i] (an operator at i lies at depth net[i]).
@@ -212,6 +226,14 @@ void Compiler::prepareRecognition() {
     for (const auto& entry : f1_) plainNames_ = plainNames_ && plain(entry.first);
     for (const auto& entry : f2_) plainNames_ = plainNames_ && plain(entry.first);
     if (std::strchr("()*/^", separator)) plainNames_ = false;
+    const auto wordless = [](std::string_view name) {
+        return name.find("DIV") == std::string_view::npos &&
+               name.find("MOD") == std::string_view::npos;
+    };
+    plainWords_ = !std::strchr("DIVMO", separator);
+    for (const auto& entry : vars_) plainWords_ = plainWords_ && wordless(entry.first);
+    for (const auto& entry : f1_) plainWords_ = plainWords_ && wordless(entry.first);
+    for (const auto& entry : f2_) plainWords_ = plainWords_ && wordless(entry.first);
     s_.memo.reset(text_.size());
 }
 

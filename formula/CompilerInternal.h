@@ -176,27 +176,28 @@ class Memo {
     }
     const Detail* detail(int b, int e) { return detailSlot(b, e); }
 
-    // The first '+' from a range's start whose right part is an operand of '+'
-    // (Compiler::nextPlusOperand()): -2 when not known yet, -1 when there is none.
-    int plusFrom(int b, int e) const {
+    // The first '+' (minus: '-') from a range's start whose right part is an operand
+    // of that operator (Compiler::nextSplit()): -2 when not known yet, -1 when there is
+    // none.
+    int splitFrom(bool minus, int b, int e) const {
         const std::uint32_t key = keyOf(b, e);
         if (denseMode_) {
             const Slot& en = dense_[key];
-            return en.stamp == stamp_ ? en.plusFrom - 2 : -2;
+            return en.stamp == stamp_ ? en.splitFrom[minus] - 2 : -2;
         }
         for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
             const Entry& en = table_[i];
             if (en.stamp != stamp_) return -2;
-            if (en.key == key) return en.plusFrom - 2;
+            if (en.key == key) return en.splitFrom[minus] - 2;
         }
     }
-    void putPlusFrom(int b, int e, int pos) {
+    void putSplitFrom(bool minus, int b, int e, int pos) {
         const auto stored = static_cast<std::int16_t>(pos + 2);
         const std::uint32_t key = keyOf(b, e);
         if (denseMode_) {
             Slot& en = dense_[key];
             if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
-            en.plusFrom = stored;
+            en.splitFrom[minus] = stored;
             return;
         }
         if ((used_ + 1) * 2 > table_.size()) grow();
@@ -208,7 +209,7 @@ class Memo {
             } else if (en.key != key) {
                 continue;
             }
-            en.plusFrom = stored;
+            en.splitFrom[minus] = stored;
             return;
         }
     }
@@ -232,7 +233,7 @@ class Memo {
         std::uint16_t known = 0;
         std::uint16_t value = 0;
         Detail detail;
-        std::int16_t plusFrom = 0;  // plusFrom() + 2; 0: not known
+        std::int16_t splitFrom[2] = {0, 0};  // splitFrom() + 2; 0: not known
     };
     struct Entry {
         std::uint32_t key = 0;
@@ -240,7 +241,7 @@ class Memo {
         std::uint16_t known = 0;
         std::uint16_t value = 0;
         Detail detail;
-        std::int16_t plusFrom = 0;
+        std::int16_t splitFrom[2] = {0, 0};
     };
 
     std::uint32_t keyOf(int b, int e) const {
@@ -288,6 +289,10 @@ enum Searched : std::uint8_t {
     sDiv,
     sMod,
     sSign,  // a '+' or '-' that cannot start an operand or an exponent (Compiler.cpp)
+    // a '+' or '-' that can split: what precedes it can end an operand and what follows
+    // can start one
+    sPlusAt,
+    sMinusAt,
     kSearched
 };
 
@@ -590,7 +595,7 @@ class Compiler {
     };
     Span takeSpan(Form form, int b, int e, int width) const;
     int firstAtDepth(int b, int from) const;
-    int nextPlusOperand(int s, int e);
+    int nextSplit(Form form, int s, int e);
     bool call1(int b, int e, Found* found);
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);
@@ -633,6 +638,9 @@ class Compiler {
     // Every function name an identifier and the decimal separator no operator or
     // bracket: what mayTake() relies on (prepareRecognition() sets it).
     bool plainNames_ = false;
+    // No variable or function name holds DIV or MOD, and the decimal separator is none
+    // of their letters: then neither word lies inside a name or a number (mayTake()).
+    bool plainWords_ = false;
     std::array<int, kMaxLevel + 1> counter_{};
     // Only the slots a compilation fills are read, so this is left uninitialised.
     std::array<std::array<int, kMaxSlots + 1>, kMaxLevel + 1> slotOp_;

@@ -56,12 +56,16 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
         const int first = findLevel(k, b, e);
         if (first < 0 || first == b || first == e - 1) return false;
         if (!balanced(b, e)) return false;  // the parts cannot both be balanced
-        if (form == fPlus) {
-            // No rule limits where '+' splits, but only where its right part holds
-            // does the left part count; the positions between are skipped.
-            for (int pos = first; pos >= 0; pos = nextPlusOperand(pos + 1, e)) {
+        if (form == fPlus || form == fMinus) {
+            // Only where the right part holds does the left part count; the positions
+            // between are skipped (nextSplit()).
+            const Span span = takeSpan(form, b, e, 1);
+            for (int pos = nextSplit(form, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
+                 pos = nextSplit(form, pos + 1, e)) {
                 if (pos == e - 1) return false;
-                if (acceptSplit(form, b, pos, pos + 1, e, nullptr)) return true;
+                if (mayTake(form, b, pos, pos + 1, e) &&
+                    acceptSplit(form, b, pos, pos + 1, e, nullptr))
+                    return true;
             }
             return false;
         }
@@ -123,11 +127,11 @@ bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
 // alone. An operand of '*', '/', DIV or MOD on the left (a variable, number,
 // negation, bracket, quotient, power or call) has no '*' at its own depth; one on the
 // right of '/', DIV or MOD (a variable, number, bracket, power or call) has neither
-// '*' nor '/'; an operand of '^' has no '^'; the right operand of '-' has no binary
-// '+' or '-'. So of a chain A*B*C only the first '*' can split, and a '/' only when
-// nothing but its right operand follows at that depth. A position turned away here
-// would fail in acceptSplit() anyway; testing it would only add memo answers, which
-// do not depend on the order they are found in (a text within the length bound never
+// '*' nor '/', nor DIV or MOD unless a name holds one (plainWords_); an operand of '^'
+// has no '^'; the right operand of '-' has no binary '+' or '-'. So of a chain A*B*C only the first
+// '*' can split, and a '/' only when nothing but its right operand follows at that depth. A
+// position turned away here would fail in acceptSplit() anyway; testing it would only add memo
+// answers, which do not depend on the order they are found in (a text within the length bound never
 // reaches the recursion limit), so programs and error texts stay the same. This
 // holds while every function name is an identifier and the decimal separator is no
 // operator or bracket (plainNames_).
@@ -149,7 +153,9 @@ bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
         case fMod:
         case fSlash:
             return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e) &&
-                   unsigned_(b, le) && unsigned_(rb, e);
+                   unsigned_(b, le) && unsigned_(rb, e) &&
+                   (!plainWords_ ||
+                    (findWordLevel(sDiv, rb, e) < 0 && findWordLevel(sMod, rb, e) < 0));
         case fPower:
             return none(sPower, b, le) && none(sPower, rb, e) && unsigned_(b, le) &&
                    unsigned_(rb, e);
@@ -163,8 +169,8 @@ bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
 // The split positions of a range with as many '(' as ')' that mayTake() can accept,
 // read from the ends instead of tested one by one: a left operand with no '*' (or no
 // '^') at the depth ends at the first one there, and one with no binary sign past its
-// first four positions ends at the first such sign; a right operand with no '*', '/'
-// (or '^') starts past the last one, and one with no binary sign past its first four
+// first four positions ends at the first such sign; a right operand with no '*', '/',
+// DIV, MOD (or '^') starts past the last one, and one with no binary sign past its first four
 // positions starts at most four characters before the last sign. Such a range's own
 // depth is that of its end, which findLastLevel() looks at.
 Compiler::Span Compiler::takeSpan(Form form, int b, int e, int width) const {
@@ -207,6 +213,13 @@ Compiler::Span Compiler::takeSpan(Form form, int b, int e, int width) const {
     }
     if (rightTimes) startsPast(sTimes, 0);
     if (rightSlash) startsPast(sSlash, 0);
+    if (rightSlash && plainWords_) {
+        // past the last DIV and MOD that lie wholly inside the range
+        for (const Searched word : {sDiv, sMod}) {
+            const int q = findLastLevel(word, b, e);
+            if (q >= 0 && q + 3 <= e) span.lo = std::max(span.lo, q + 1 - width);
+        }
+    }
     if (rightPower) startsPast(sPower, 0);
     startsPast(sSign, 4);  // every form here has an unsigned right operand
     return span;
@@ -220,24 +233,28 @@ int Compiler::firstAtDepth(int b, int from) const {
     return from;
 }
 
-// The first '+' at or after s, at the depth of s, whose right part [p + 1, e) is an
-// operand of '+'; -1 when there is none. The right parts of the splits of every
-// range ending at e are the same ranges, so the answer is kept per (s, e): a chain
-// such as A+A+...+A/ is walked once, not once per range.
-int Compiler::nextPlusOperand(int s, int e) {
-    const int known = s_.memo.plusFrom(s, e);
+// The first '+' (or '-', by the form) at or after s, at the depth of s, that can split
+// a range ending at e: what precedes it can end an operand (a name or number
+// character, ')' or the separator), what follows can start one, and the right part
+// [p + 1, e) is an operand of the operator; -1 when there is none. The right parts of
+// the splits of every range ending at e are the same ranges, so the answer is kept
+// per (s, e): a chain such as A+A+...+A/ is walked once, not once per range.
+int Compiler::nextSplit(Form form, int s, int e) {
+    const bool minus = form == fMinus;
+    const int known = s_.memo.splitFrom(minus, s, e);
     if (known != -2) return known;
-    const Sides& sd = kSidesOf[fPlus];
-    int q = findLevel(sPlus, s, e);
+    const Sides& sd = kSidesOf[form];
+    const Searched k = minus ? sMinusAt : sPlusAt;
+    int q = findLevel(k, s, e);
     while (q >= 0 && firstOf(sd.right, sd.rightCount, q + 1, e) == kFormCount) {
-        const int further = s_.memo.plusFrom(q + 1, e);
+        const int further = s_.memo.splitFrom(minus, q + 1, e);
         if (further != -2) {
             q = further;
             break;
         }
-        q = findLevel(sPlus, q + 1, e);
+        q = findLevel(k, q + 1, e);
     }
-    s_.memo.putPlusFrom(s, e, q);
+    s_.memo.putSplitFrom(minus, s, e, q);
     return q;
 }
 
