@@ -214,6 +214,56 @@ class Memo {
         }
     }
 
+    // Keyed by (b, s): the first '+' (minus: '-') from s whose left part [b, p) is an
+    // operand of it (Compiler::nextLeftSplit()), and how far that was looked for.
+    // found: the position, -1 when there is none before `scanned`, -2 when not known.
+    void leftSplit(bool minus, int b, int s, int* found, int* scanned) const {
+        const std::uint32_t key = keyOf(b, s);
+        *found = -2;
+        if (denseMode_) {
+            const Slot& en = dense_[key];
+            if (en.stamp == stamp_) {
+                *found = en.leftFound[minus] - 2;
+                *scanned = en.leftScanned[minus];
+            }
+            return;
+        }
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            const Entry& en = table_[i];
+            if (en.stamp != stamp_) return;
+            if (en.key == key) {
+                *found = en.leftFound[minus] - 2;
+                *scanned = en.leftScanned[minus];
+                return;
+            }
+        }
+    }
+    void putLeftSplit(bool minus, int b, int s, int found, int scanned) {
+        const auto f = static_cast<std::int16_t>(found + 2);
+        const auto sc = static_cast<std::int16_t>(scanned);
+        const std::uint32_t key = keyOf(b, s);
+        if (denseMode_) {
+            Slot& en = dense_[key];
+            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
+            en.leftFound[minus] = f;
+            en.leftScanned[minus] = sc;
+            return;
+        }
+        if ((used_ + 1) * 2 > table_.size()) grow();
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            Entry& en = table_[i];
+            if (en.stamp != stamp_) {
+                en = Entry{key, stamp_, 0, 0, Detail{}};
+                ++used_;
+            } else if (en.key != key) {
+                continue;
+            }
+            en.leftFound[minus] = f;
+            en.leftScanned[minus] = sc;
+            return;
+        }
+    }
+
   private:
     Detail* detailSlot(int b, int e) {
         const std::uint32_t key = keyOf(b, e);
@@ -234,6 +284,8 @@ class Memo {
         std::uint16_t value = 0;
         Detail detail;
         std::int16_t splitFrom[2] = {0, 0};  // splitFrom() + 2; 0: not known
+        std::int16_t leftFound[2] = {0, 0};  // leftSplit(): found + 2; 0: not known
+        std::int16_t leftScanned[2] = {0, 0};
     };
     struct Entry {
         std::uint32_t key = 0;
@@ -242,6 +294,8 @@ class Memo {
         std::uint16_t value = 0;
         Detail detail;
         std::int16_t splitFrom[2] = {0, 0};
+        std::int16_t leftFound[2] = {0, 0};
+        std::int16_t leftScanned[2] = {0, 0};
     };
 
     std::uint32_t keyOf(int b, int e) const {
@@ -596,6 +650,7 @@ class Compiler {
     Span takeSpan(Form form, int b, int e, int width) const;
     int firstAtDepth(int b, int from) const;
     int nextSplit(Form form, int s, int e);
+    int nextLeftSplit(Form form, int b, int s, int e);
     bool call1(int b, int e, Found* found);
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);

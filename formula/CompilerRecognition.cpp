@@ -57,17 +57,38 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
         if (first < 0 || first == b || first == e - 1) return false;
         if (!balanced(b, e)) return false;  // the parts cannot both be balanced
         if (form == fPlus || form == fMinus) {
-            // Only where the right part holds does the left part count; the positions
-            // between are skipped (nextSplit()).
+            // The first position where both parts hold, found by leaps: the next one
+            // whose right part holds (nextSplit(), kept per end) and the next one from
+            // there whose left part holds (nextLeftSplit(), kept per start), until the
+            // two meet; the positions leapt over fail one part or the other. The walk
+            // whose answer is kept already goes first: the right parts of the ranges
+            // ending alike (a chain's suffixes) or the left parts of the ranges starting
+            // alike (the prefixes the build asks about again).
+            const bool minus = form == fMinus;
             const Span span = takeSpan(form, b, e, 1);
-            for (int pos = nextSplit(form, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
-                 pos = nextSplit(form, pos + 1, e)) {
-                if (pos == e - 1) return false;
-                if (mayTake(form, b, pos, pos + 1, e) &&
-                    acceptSplit(form, b, pos, pos + 1, e, nullptr))
+            for (int x = firstAtDepth(b, span.lo);;) {
+                int l = 0, r = 0, kept = -2, scanned = 0;
+                s_.memo.leftSplit(minus, b, x, &kept, &scanned);
+                const bool leftKept = kept >= 0 || (kept == -1 && scanned >= e);
+                if (leftKept && s_.memo.splitFrom(minus, x, e) == -2) {
+                    l = nextLeftSplit(form, b, x, e);
+                    if (l < 0 || l > span.hi) return false;
+                    r = nextSplit(form, l, e);
+                } else {
+                    r = nextSplit(form, x, e);
+                    if (r < 0 || r > span.hi) return false;
+                    l = nextLeftSplit(form, b, r, e);
+                }
+                if (l < 0 || l > span.hi || r < 0 || r > span.hi) return false;
+                if (l != r) {
+                    x = std::max(l, r);
+                    continue;
+                }
+                if (r == e - 1) return false;
+                if (mayTake(form, b, r, r + 1, e) && acceptSplit(form, b, r, r + 1, e, nullptr))
                     return true;
+                x = r + 1;
             }
-            return false;
         }
         const Span span = takeSpan(form, b, e, 1);
         for (int pos = findLevel(k, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
@@ -255,6 +276,25 @@ int Compiler::nextSplit(Form form, int s, int e) {
         q = findLevel(k, q + 1, e);
     }
     s_.memo.putSplitFrom(minus, s, e, q);
+    return q;
+}
+
+// The first '+' (or '-') at or after s, at the depth of b, whose left part [b, p) is an
+// operand of it (a '+' or '-' that can split); -1 when there is none before e. Kept per
+// (b, s) with how far it was looked for, so a left part is asked about once whatever
+// the end of the ranges it is asked for.
+int Compiler::nextLeftSplit(Form form, int b, int s, int e) {
+    const bool minus = form == fMinus;
+    int found = -2, scanned = s;
+    s_.memo.leftSplit(minus, b, s, &found, &scanned);
+    if (found >= 0) return found < e ? found : -1;
+    if (found == -1 && scanned >= e) return -1;
+    const int from = found == -1 ? scanned : s;  // both at the depth of b
+    const Sides& sd = kSidesOf[form];
+    const Searched k = minus ? sMinusAt : sPlusAt;
+    int q = findLevel(k, from, e);
+    while (q >= 0 && firstOf(sd.left, sd.leftCount, b, q) == kFormCount) q = findLevel(k, q + 1, e);
+    s_.memo.putLeftSplit(minus, b, s, q, q >= 0 ? q : e);
     return q;
 }
 
