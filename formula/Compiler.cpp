@@ -121,7 +121,9 @@ void Compiler::prepareRecognition() {
     // positions): right after '*', '/', '^', DIV or MOD (a number's sign, a
     // negation); right after such a negation (the sign of the number it negates); or
     // right after the E of a number: one whose E follows a digit or the separator, or
-    // starts the number at such a place. Any other sign is a binary operator.
+    // starts the number at such a place, and whose sign a digit follows (an exponent
+    // has digits, so in E-E or 2E+M1 the sign is no exponent's). Any other sign is a
+    // binary operator.
     const auto afterOperator = [this](std::size_t i) {
         const char p = text_[i];
         return p == '*' || p == '/' || p == '^' || p == 'V' || p == 'D';
@@ -133,9 +135,21 @@ void Compiler::prepareRecognition() {
     const auto operandSign = [&](std::size_t i) {
         if (startsNumber(i)) return true;
         if (i < 2 || text_[i - 1] != 'E') return false;
+        if (i + 1 >= text_.size() || text_[i + 1] < '0' || text_[i + 1] > '9') return false;
         const char p = text_[i - 2];
         return (p >= '0' && p <= '9') || p == '.' || p == separator || afterOperator(i - 2) ||
                ((p == '+' || p == '-') && startsNumber(i - 2));
+    };
+    // The characters an operand can end with (a name's or number's, ')' or the
+    // separator) and start with (a name's or number's, '(', a sign or the separator).
+    const auto nameChar = [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    };
+    const auto mayEnd = [&](char c) {
+        return nameChar(c) || c == ')' || c == '.' || c == separator;
+    };
+    const auto mayStart = [&](char c) {
+        return nameChar(c) || c == '(' || c == '-' || c == '+' || c == '.' || c == separator;
     };
     const std::size_t len = text_.size();
     const int n = static_cast<int>(len);
@@ -169,6 +183,9 @@ void Compiler::prepareRecognition() {
         else if (c == 'M' && text_.substr(i, 3) == "MOD")
             row[sMod] = at;
         if ((c == '+' || c == '-') && i > 0 && !operandSign(i)) row[sSign] = at;
+        if ((c == '+' || c == '-') && i > 0 && i + 1 < len && mayEnd(text_[i - 1]) &&
+            mayStart(text_[i + 1]))
+            row[c == '+' ? sPlusAt : sMinusAt] = at;
     }
     // The same table per bracket depth: position i's row is filled from the last
     // occurrences seen at depth net[i] (an operator at i lies at depth net[i]).
@@ -188,6 +205,18 @@ void Compiler::prepareRecognition() {
             if (row[k] == static_cast<int>(i)) last[k] = static_cast<int>(i);
         std::memcpy(lv + i * kSearched, last, sizeof(int) * kSearched);
     }
+    // And the last occurrences before each position, at its depth, from the left.
+    s_.before.resize(kSearched * width_);
+    std::fill(s_.lastAtDepth.begin(), s_.lastAtDepth.end(), -1);
+    int* bf = s_.before.data();
+    for (std::size_t i = 0; i <= len; ++i) {
+        int* last = s_.lastAtDepth.data() + static_cast<std::size_t>(s_.net[i] - low) * kSearched;
+        std::memcpy(bf + i * kSearched, last, sizeof(int) * kSearched);
+        if (i == len) break;
+        const int* row = nx + i * kSearched;
+        for (std::size_t k = 0; k < kSearched; ++k)
+            if (row[k] == static_cast<int>(i)) last[k] = static_cast<int>(i);
+    }
     plainNames_ = true;
     const auto plain = [](std::string_view name) {
         for (const char c : name)
@@ -197,6 +226,14 @@ void Compiler::prepareRecognition() {
     for (const auto& entry : f1_) plainNames_ = plainNames_ && plain(entry.first);
     for (const auto& entry : f2_) plainNames_ = plainNames_ && plain(entry.first);
     if (std::strchr("()*/^", separator)) plainNames_ = false;
+    const auto wordless = [](std::string_view name) {
+        return name.find("DIV") == std::string_view::npos &&
+               name.find("MOD") == std::string_view::npos;
+    };
+    plainWords_ = !std::strchr("DIVMO", separator);
+    for (const auto& entry : vars_) plainWords_ = plainWords_ && wordless(entry.first);
+    for (const auto& entry : f1_) plainWords_ = plainWords_ && wordless(entry.first);
+    for (const auto& entry : f2_) plainWords_ = plainWords_ && wordless(entry.first);
     s_.memo.reset(text_.size());
 }
 

@@ -176,6 +176,94 @@ class Memo {
     }
     const Detail* detail(int b, int e) { return detailSlot(b, e); }
 
+    // The first '+' (minus: '-') from a range's start whose right part is an operand
+    // of that operator (Compiler::nextSplit()): -2 when not known yet, -1 when there is
+    // none.
+    int splitFrom(bool minus, int b, int e) const {
+        const std::uint32_t key = keyOf(b, e);
+        if (denseMode_) {
+            const Slot& en = dense_[key];
+            return en.stamp == stamp_ ? en.splitFrom[minus] - 2 : -2;
+        }
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            const Entry& en = table_[i];
+            if (en.stamp != stamp_) return -2;
+            if (en.key == key) return en.splitFrom[minus] - 2;
+        }
+    }
+    void putSplitFrom(bool minus, int b, int e, int pos) {
+        const auto stored = static_cast<std::int16_t>(pos + 2);
+        const std::uint32_t key = keyOf(b, e);
+        if (denseMode_) {
+            Slot& en = dense_[key];
+            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
+            en.splitFrom[minus] = stored;
+            return;
+        }
+        if ((used_ + 1) * 2 > table_.size()) grow();
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            Entry& en = table_[i];
+            if (en.stamp != stamp_) {
+                en = Entry{key, stamp_, 0, 0, Detail{}};
+                ++used_;
+            } else if (en.key != key) {
+                continue;
+            }
+            en.splitFrom[minus] = stored;
+            return;
+        }
+    }
+
+    // Keyed by (b, s): the first '+' (minus: '-') from s whose left part [b, p) is an
+    // operand of it (Compiler::nextLeftSplit()), and how far that was looked for.
+    // found: the position, -1 when there is none before `scanned`, -2 when not known.
+    void leftSplit(bool minus, int b, int s, int* found, int* scanned) const {
+        const std::uint32_t key = keyOf(b, s);
+        *found = -2;
+        if (denseMode_) {
+            const Slot& en = dense_[key];
+            if (en.stamp == stamp_) {
+                *found = en.leftFound[minus] - 2;
+                *scanned = en.leftScanned[minus];
+            }
+            return;
+        }
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            const Entry& en = table_[i];
+            if (en.stamp != stamp_) return;
+            if (en.key == key) {
+                *found = en.leftFound[minus] - 2;
+                *scanned = en.leftScanned[minus];
+                return;
+            }
+        }
+    }
+    void putLeftSplit(bool minus, int b, int s, int found, int scanned) {
+        const auto f = static_cast<std::int16_t>(found + 2);
+        const auto sc = static_cast<std::int16_t>(scanned);
+        const std::uint32_t key = keyOf(b, s);
+        if (denseMode_) {
+            Slot& en = dense_[key];
+            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
+            en.leftFound[minus] = f;
+            en.leftScanned[minus] = sc;
+            return;
+        }
+        if ((used_ + 1) * 2 > table_.size()) grow();
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            Entry& en = table_[i];
+            if (en.stamp != stamp_) {
+                en = Entry{key, stamp_, 0, 0, Detail{}};
+                ++used_;
+            } else if (en.key != key) {
+                continue;
+            }
+            en.leftFound[minus] = f;
+            en.leftScanned[minus] = sc;
+            return;
+        }
+    }
+
   private:
     Detail* detailSlot(int b, int e) {
         const std::uint32_t key = keyOf(b, e);
@@ -195,6 +283,9 @@ class Memo {
         std::uint16_t known = 0;
         std::uint16_t value = 0;
         Detail detail;
+        std::int16_t splitFrom[2] = {0, 0};  // splitFrom() + 2; 0: not known
+        std::int16_t leftFound[2] = {0, 0};  // leftSplit(): found + 2; 0: not known
+        std::int16_t leftScanned[2] = {0, 0};
     };
     struct Entry {
         std::uint32_t key = 0;
@@ -202,6 +293,9 @@ class Memo {
         std::uint16_t known = 0;
         std::uint16_t value = 0;
         Detail detail;
+        std::int16_t splitFrom[2] = {0, 0};
+        std::int16_t leftFound[2] = {0, 0};
+        std::int16_t leftScanned[2] = {0, 0};
     };
 
     std::uint32_t keyOf(int b, int e) const {
@@ -249,6 +343,10 @@ enum Searched : std::uint8_t {
     sDiv,
     sMod,
     sSign,  // a '+' or '-' that cannot start an operand or an exponent (Compiler.cpp)
+    // a '+' or '-' that can split: what precedes it can end an operand and what follows
+    // can start one
+    sPlusAt,
+    sMinusAt,
     kSearched
 };
 
@@ -299,7 +397,10 @@ struct Scratch {
     // level[i * kSearched + k]: the same, at the bracket depth of position i
     // (net[pos] == net[i]); only there can a range starting at i split.
     std::vector<int> level;
-    std::vector<int> lastAtDepth;  // building `level`: per depth, per slot
+    // before[i * kSearched + k]: the last position before i at the bracket depth of
+    // position i, -1 when there is none.
+    std::vector<int> before;
+    std::vector<int> lastAtDepth;  // building `level` and `before`: per depth, per slot
     Memo memo;
     std::vector<BuildOp> ops;
     DirectReader reader;
@@ -510,12 +611,20 @@ class Compiler {
         const int pos = s_.level[static_cast<std::size_t>(b) * kSearched + w];
         return pos + 3 <= e ? pos : -1;
     }
+    // The last occurrence in [b, e) at the bracket depth of position e, or -1; for a
+    // range with as many '(' as ')' that is the range's own depth.
+    int findLastLevel(Searched k, int b, int e) const {
+        const int pos = s_.before[static_cast<std::size_t>(e) * kSearched + k];
+        return pos >= b ? pos : -1;
+    }
 
     // Variable names are identifiers, so only a range that is one run of identifier
-    // characters starting with a letter or '_' is looked up; the answer for the
-    // range starting at b is kept, as the same operand is asked for again and again.
+    // characters starting with a letter or '_', and no longer than the longest name,
+    // is looked up (a long run such as M1DIVM1DIV... holds many ranges); the answer
+    // for the range starting at b is kept, as the same operand is asked for again and
+    // again.
     double* variable(int b, int e) const {
-        if (e <= b) return nullptr;
+        if (e <= b || static_cast<std::size_t>(e - b) > vars_.longest()) return nullptr;
         const auto ub = static_cast<std::size_t>(b);
         if (s_.identEnd[ub] < e) return nullptr;
         const char c = at(b);
@@ -533,6 +642,15 @@ class Compiler {
     bool splitWord(Searched word, Form form, int b, int e, Found* found);
     bool acceptSplit(Form form, int b, int mid, int rb, int e, Found* found);
     bool mayTake(Form form, int b, int le, int rb, int e) const;
+    // The first and last split positions mayTake() can accept (a position range).
+    struct Span {
+        int lo;
+        int hi;
+    };
+    Span takeSpan(Form form, int b, int e, int width) const;
+    int firstAtDepth(int b, int from) const;
+    int nextSplit(Form form, int s, int e);
+    int nextLeftSplit(Form form, int b, int s, int e);
     bool call1(int b, int e, Found* found);
     bool call2(int b, int e, Found* found);
     bool classify(int b, int e, Found& found);
@@ -575,6 +693,9 @@ class Compiler {
     // Every function name an identifier and the decimal separator no operator or
     // bracket: what mayTake() relies on (prepareRecognition() sets it).
     bool plainNames_ = false;
+    // No variable or function name holds DIV or MOD, and the decimal separator is none
+    // of their letters: then neither word lies inside a name or a number (mayTake()).
+    bool plainWords_ = false;
     std::array<int, kMaxLevel + 1> counter_{};
     // Only the slots a compilation fills are read, so this is left uninitialised.
     std::array<std::array<int, kMaxSlots + 1>, kMaxLevel + 1> slotOp_;

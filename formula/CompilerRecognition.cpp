@@ -1,6 +1,7 @@
 // The recogniser: whether a range of the text takes a form and where it splits, and the
 // classification of a term into its operation kind and parts, syntax errors included.
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -46,15 +47,67 @@ bool Compiler::negation(int b, int e, Found* found) {
 // position is at that depth, and one at the last position is the last of all, so
 // the search ends where it did. Writing the texts of a syntax error visits every
 // occurrence, as the texts are those of the last one tried.
+//
+// A question alone also skips the positions mayTake() turns away without visiting
+// them (takeSpan()), so a chain of operands costs the same at every length of range.
 bool Compiler::split(char op, Form form, int b, int e, Found* found) {
     if (!found) {
         const auto k = static_cast<Searched>(kSearchSlot[static_cast<unsigned char>(op)]);
-        for (int pos = findLevel(k, b, e); pos >= 0; pos = findLevel(k, pos + 1, e)) {
-            if (pos == b || pos == e - 1) return false;
+        const int first = findLevel(k, b, e);
+        if (first < 0 || first == b || first == e - 1) return false;
+        if (!balanced(b, e)) return false;  // the parts cannot both be balanced
+        if (form == fPlus || form == fMinus) {
+            // The first position where both parts hold, found by leaps: the next one
+            // whose right part holds (nextSplit(), kept per end) and the next one from
+            // there whose left part holds (nextLeftSplit(), kept per start), until the
+            // two meet; the positions leapt over fail one part or the other. The walk
+            // whose answer is kept already goes first: the right parts of the ranges
+            // ending alike (a chain's suffixes) or the left parts of the ranges starting
+            // alike (the prefixes the build asks about again).
+            const bool minus = form == fMinus;
+            const Span span = takeSpan(form, b, e, 1);
+            for (int x = firstAtDepth(b, span.lo);;) {
+                int l = 0, r = 0, kept = -2, scanned = 0;
+                s_.memo.leftSplit(minus, b, x, &kept, &scanned);
+                const bool leftKept = kept >= 0 || (kept == -1 && scanned >= e);
+                if (leftKept && s_.memo.splitFrom(minus, x, e) == -2) {
+                    l = nextLeftSplit(form, b, x, e);
+                    if (l < 0 || l > span.hi) return false;
+                    r = nextSplit(form, l, e);
+                } else {
+                    r = nextSplit(form, x, e);
+                    if (r < 0 || r > span.hi) return false;
+                    l = nextLeftSplit(form, b, r, e);
+                }
+                if (l < 0 || l > span.hi || r < 0 || r > span.hi) return false;
+                if (l != r) {
+                    x = std::max(l, r);
+                    continue;
+                }
+                if (r == e - 1) return false;
+                if (mayTake(form, b, r, r + 1, e) && acceptSplit(form, b, r, r + 1, e, nullptr))
+                    return true;
+                x = r + 1;
+            }
+        }
+        const Span span = takeSpan(form, b, e, 1);
+        for (int pos = findLevel(k, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
+             pos = findLevel(k, pos + 1, e)) {
+            if (pos == e - 1) return false;
             if (mayTake(form, b, pos, pos + 1, e) && acceptSplit(form, b, pos, pos + 1, e, nullptr))
                 return true;
         }
         return false;
+    }
+    if (s_.memo.get(b, e, form) == 0) {
+        // Known to take no such split (a syntax error's texts are wanted): only the
+        // texts of the last position tried remain, the last occurrence inside the
+        // range, so only that one is tried; the others would only fill the memo.
+        const int first = find(op, b, e);
+        if (first < 0 || first == b || first == e - 1) return false;
+        int pos = e - 2;
+        while (at(pos) != op) --pos;
+        return acceptSplit(form, b, pos, pos + 1, e, found);
     }
     for (int i = b; i < e;) {
         const int pos = find(op, i, e);
@@ -67,11 +120,20 @@ bool Compiler::split(char op, Form form, int b, int e, Found* found) {
 
 // Splitting at DIV or MOD: an occurrence at the very start is skipped.
 bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
-    if (!found) {  // as in split(): only the range's own bracket depth
-        for (int pos = findWordLevel(word, b, e); pos >= 0; pos = findWordLevel(word, pos + 1, e))
+    if (!found) {  // as in split(): only the range's own bracket depth, within the span
+        if (!balanced(b, e)) return false;
+        const Span span = takeSpan(form, b, e, 3);
+        for (int pos = findWordLevel(word, firstAtDepth(b, span.lo), e); pos >= 0 && pos <= span.hi;
+             pos = findWordLevel(word, pos + 1, e))
             if (pos != b && mayTake(form, b, pos, pos + 3, e) &&
                 acceptSplit(form, b, pos, pos + 3, e, nullptr))
                 return true;
+        return false;
+    }
+    if (s_.memo.get(b, e, form) == 0) {  // as in split(): the last occurrence but one at b
+        for (int pos = e - 3; pos > b; --pos)
+            if (s_.next[static_cast<std::size_t>(pos) * kSearched + word] == pos)
+                return acceptSplit(form, b, pos, pos + 3, e, found);
         return false;
     }
     for (int i = b;;) {
@@ -86,11 +148,11 @@ bool Compiler::splitWord(Searched word, Form form, int b, int e, Found* found) {
 // alone. An operand of '*', '/', DIV or MOD on the left (a variable, number,
 // negation, bracket, quotient, power or call) has no '*' at its own depth; one on the
 // right of '/', DIV or MOD (a variable, number, bracket, power or call) has neither
-// '*' nor '/'; an operand of '^' has no '^'; the right operand of '-' has no binary
-// '+' or '-'. So of a chain A*B*C only the first '*' can split, and a '/' only when
-// nothing but its right operand follows at that depth. A position turned away here
-// would fail in acceptSplit() anyway; testing it would only add memo answers, which
-// do not depend on the order they are found in (a text within the length bound never
+// '*' nor '/', nor DIV or MOD unless a name holds one (plainWords_); an operand of '^'
+// has no '^'; the right operand of '-' has no binary '+' or '-'. So of a chain A*B*C only the first
+// '*' can split, and a '/' only when nothing but its right operand follows at that depth. A
+// position turned away here would fail in acceptSplit() anyway; testing it would only add memo
+// answers, which do not depend on the order they are found in (a text within the length bound never
 // reaches the recursion limit), so programs and error texts stay the same. This
 // holds while every function name is an identifier and the decimal separator is no
 // operator or bracket (plainNames_).
@@ -112,7 +174,9 @@ bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
         case fMod:
         case fSlash:
             return none(sTimes, b, le) && none(sTimes, rb, e) && none(sSlash, rb, e) &&
-                   unsigned_(b, le) && unsigned_(rb, e);
+                   unsigned_(b, le) && unsigned_(rb, e) &&
+                   (!plainWords_ ||
+                    (findWordLevel(sDiv, rb, e) < 0 && findWordLevel(sMod, rb, e) < 0));
         case fPower:
             return none(sPower, b, le) && none(sPower, rb, e) && unsigned_(b, le) &&
                    unsigned_(rb, e);
@@ -123,31 +187,154 @@ bool Compiler::mayTake(Form form, int b, int le, int rb, int e) const {
     }
 }
 
+// The split positions of a range with as many '(' as ')' that mayTake() can accept,
+// read from the ends instead of tested one by one: a left operand with no '*' (or no
+// '^') at the depth ends at the first one there, and one with no binary sign past its
+// first four positions ends at the first such sign; a right operand with no '*', '/',
+// DIV, MOD (or '^') starts past the last one, and one with no binary sign past its first four
+// positions starts at most four characters before the last sign. Such a range's own
+// depth is that of its end, which findLastLevel() looks at.
+Compiler::Span Compiler::takeSpan(Form form, int b, int e, int width) const {
+    Span span{b, e};
+    if (!plainNames_) return span;
+    bool leftTimes = false, leftPower = false, rightTimes = false, rightSlash = false,
+         rightPower = false, leftSign = true;
+    switch (form) {
+        case fTimes:
+            leftTimes = true;
+            break;
+        case fDiv:
+        case fMod:
+        case fSlash:
+            leftTimes = rightTimes = rightSlash = true;
+            break;
+        case fPower:
+            leftPower = rightPower = true;
+            break;
+        case fMinus:
+            leftSign = false;
+            break;
+        default:
+            return span;
+    }
+    const auto endsBefore = [&](Searched k) {
+        const int q = findLevel(k, b, e);
+        if (q >= 0) span.hi = std::min(span.hi, q);
+    };
+    const auto startsPast = [&](Searched k, int slack) {
+        const int q = findLastLevel(k, b, e);
+        if (q >= 0) span.lo = std::max(span.lo, q + 1 - width - slack);
+    };
+    if (leftTimes) endsBefore(sTimes);
+    if (leftPower) endsBefore(sPower);
+    if (leftSign) {
+        int q = findLevel(sSign, b, e);
+        while (q >= 0 && q <= b + 3) q = findLevel(sSign, q + 1, e);
+        if (q >= 0) span.hi = std::min(span.hi, q);
+    }
+    if (rightTimes) startsPast(sTimes, 0);
+    if (rightSlash) startsPast(sSlash, 0);
+    if (rightSlash && plainWords_) {
+        // past the last DIV and MOD that lie wholly inside the range
+        for (const Searched word : {sDiv, sMod}) {
+            const int q = findLastLevel(word, b, e);
+            if (q >= 0 && q + 3 <= e) span.lo = std::max(span.lo, q + 1 - width);
+        }
+    }
+    if (rightPower) startsPast(sPower, 0);
+    startsPast(sSign, 4);  // every form here has an unsigned right operand
+    return span;
+}
+
+// The first position at or after `from` at the depth of b; for a range [b, e) with
+// as many '(' as ')' and from <= e, at most e.
+int Compiler::firstAtDepth(int b, int from) const {
+    const int depth = s_.net[static_cast<std::size_t>(b)];
+    while (s_.net[static_cast<std::size_t>(from)] != depth) ++from;
+    return from;
+}
+
+// The first '+' (or '-', by the form) at or after s, at the depth of s, that can split
+// a range ending at e: what precedes it can end an operand (a name or number
+// character, ')' or the separator), what follows can start one, and the right part
+// [p + 1, e) is an operand of the operator; -1 when there is none. The right parts of
+// the splits of every range ending at e are the same ranges, so the answer is kept
+// per (s, e): a chain such as A+A+...+A/ is walked once, not once per range.
+int Compiler::nextSplit(Form form, int s, int e) {
+    const bool minus = form == fMinus;
+    const int known = s_.memo.splitFrom(minus, s, e);
+    if (known != -2) return known;
+    const Sides& sd = kSidesOf[form];
+    const Searched k = minus ? sMinusAt : sPlusAt;
+    int q = findLevel(k, s, e);
+    while (q >= 0 && firstOf(sd.right, sd.rightCount, q + 1, e) == kFormCount) {
+        const int further = s_.memo.splitFrom(minus, q + 1, e);
+        if (further != -2) {
+            q = further;
+            break;
+        }
+        q = findLevel(k, q + 1, e);
+    }
+    s_.memo.putSplitFrom(minus, s, e, q);
+    return q;
+}
+
+// The first '+' (or '-') at or after s, at the depth of b, whose left part [b, p) is an
+// operand of it (a '+' or '-' that can split); -1 when there is none before e. Kept per
+// (b, s) with how far it was looked for, so a left part is asked about once whatever
+// the end of the ranges it is asked for.
+int Compiler::nextLeftSplit(Form form, int b, int s, int e) {
+    const bool minus = form == fMinus;
+    int found = -2, scanned = s;
+    s_.memo.leftSplit(minus, b, s, &found, &scanned);
+    if (found >= 0) return found < e ? found : -1;
+    if (found == -1 && scanned >= e) return -1;
+    const int from = found == -1 ? scanned : s;  // both at the depth of b
+    const Sides& sd = kSidesOf[form];
+    const Searched k = minus ? sMinusAt : sPlusAt;
+    int q = findLevel(k, from, e);
+    while (q >= 0 && firstOf(sd.left, sd.leftCount, b, q) == kFormCount) q = findLevel(k, q + 1, e);
+    s_.memo.putLeftSplit(minus, b, s, q, q >= 0 ? q : e);
+    return q;
+}
+
 // Both parts are written before they are tested; a part that is a bracketed
 // expression is replaced by its stripped inner text.
+//
+// A question alone tests the right part first. The right parts of a range's splits
+// all end where the range does, so few of them are ever asked about and most are
+// answered already, while the left parts are new ranges; a left part is only worth
+// its cost when the right one holds. The forms found are the same whichever part
+// comes first (the memo's answers do not depend on the order they are found in).
 inline bool Compiler::acceptSplit(Form form, int lb, int le, int rb, int re, Found* found) {
-    if (found) {
-        found->left = Range::of(lb, le);
-        found->right = Range::of(rb, re);
+    if (!found) {
+        if (!balanced(lb, le) || !balanced(rb, re)) return false;
+        const Sides& sd = kSidesOf[form];
+        const Form rf = firstOf(sd.right, sd.rightCount, rb, re);
+        if (rf == kFormCount) return false;
+        const Form lf = firstOf(sd.left, sd.leftCount, lb, le);
+        if (lf == kFormCount) return false;
+        lastDetail_ = Detail{static_cast<std::int16_t>(le), form, lf, rf};
+        return true;
     }
+    found->left = Range::of(lb, le);
+    found->right = Range::of(rb, re);
     if (!balanced(lb, le) || !balanced(rb, re)) return false;
     const Sides& sd = kSidesOf[form];
     const Form lf = firstOf(sd.left, sd.leftCount, lb, le);
     if (lf == kFormCount) return false;
-    if (found && lf == fBracket) {
+    if (lf == fBracket) {
         strip(lb, le);
         found->left = Range::of(lb, le);
     }
     const Form rf = firstOf(sd.right, sd.rightCount, rb, re);
     if (rf == kFormCount) return false;
-    if (found) {
-        if (rf == fBracket) {
-            strip(rb, re);
-            found->right = Range::of(rb, re);
-        }
-        found->exponentIsNumber = rf == fNumber;
-        if (rf == fNumber) number(rb, re, &found->constant);
+    if (rf == fBracket) {
+        strip(rb, re);
+        found->right = Range::of(rb, re);
     }
+    found->exponentIsNumber = rf == fNumber;
+    if (rf == fNumber) number(rb, re, &found->constant);
     lastDetail_ = Detail{static_cast<std::int16_t>(le), form, lf, rf};
     return true;
 }

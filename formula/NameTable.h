@@ -58,6 +58,7 @@ class NameTable {
             items_.begin(), items_.end(), name,
             [](const Entry& e, std::string_view n) { return compareNoCase(e.first, n) < 0; });
         items_.emplace(it, upperAscii(name), std::move(value));
+        longest_ = std::max(longest_, name.size());
         rebuildIndex();
         return true;
     }
@@ -65,9 +66,12 @@ class NameTable {
     void clear() {
         items_.clear();
         index_.clear();
+        longest_ = 0;
     }
     std::size_t size() const { return items_.size(); }
     bool empty() const { return items_.empty(); }
+    // The length of the longest name: no longer text can be one.
+    std::size_t longest() const { return longest_; }
     auto begin() const { return items_.begin(); }
     auto end() const { return items_.end(); }
 
@@ -101,6 +105,7 @@ class NameTable {
 
     std::vector<Entry> items_;
     std::vector<std::uint32_t> index_;  // item number + 1, 0 for an empty slot
+    std::size_t longest_ = 0;
 };
 
 struct OperationRecord;

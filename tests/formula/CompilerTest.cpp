@@ -78,7 +78,15 @@ INSTANTIATE_TEST_SUITE_P(
         Grouping{"(A)-B/-2^-2", "(A-(B/(-(2^-2))))"}, Grouping{"A/B/C*D/E", "(((A/B)/C)*(D/E))"},
         Grouping{"(A-B)DIV-2MOD(C)", "(((A-B)DIV-2)MODC)"}, Grouping{"A-E-1*B", "(A-(E-(1*B)))"},
         Grouping{"A---E-2^2*C", "(A-((-(-(E-(2^2))))*C))"}, Grouping{"A--E-2*C", "(A-(-0*C))"},
-        Grouping{"A-+E-2", "(A-0)"}, Grouping{"ADIVB-E+A/E-2", "(((ADIVB)-E)+((A/E)-2))"}));
+        Grouping{"A-+E-2", "(A-0)"}, Grouping{"ADIVB-E+A/E-2", "(((ADIVB)-E)+((A/E)-2))"},
+        // E as the variable next to signs: a sign after an E that a digit does not
+        // follow is no exponent's, whatever stands before the E
+        Grouping{"A*E-E*B", "((A*E)-(E*B))"}, Grouping{"2*E-E", "((2*E)-E)"},
+        Grouping{"E+E-E*E", "(E+(E-(E*E)))"}, Grouping{"E-E*E-E*E", "((E-(E*E))-(E*E))"},
+        Grouping{"A*E-2", "((A*E)-2)"}, Grouping{"A*E-2-B", "(((A*E)-2)-B)"},
+        Grouping{"E+E-E+E-E", "(E+((E-E)+(E-E)))"},
+        // identifier runs that hold DIV and MOD
+        Grouping{"ADIVBDIVC", "((ADIVB)DIVC)"}, Grouping{"M1DIVM2MODDOP", "((M1DIVM2)MODDOP)"}));
 
 // The power's kind follows from its exponent.
 TEST(CompilerTest, PowerKinds) {
@@ -154,27 +162,36 @@ TEST_P(FailureTest, RaisesTheExactError) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rejections, FailureTest,
-    ::testing::Values(Failure{"A*-B", "ESyntaxError", "Error parsing expression:\rA\r-B"},
-                      Failure{"-A-B", "ESyntaxError", "Error parsing expression:\rA-B\r "},
-                      Failure{"-2-A", "ESyntaxError", "Error parsing expression:\r2-A\r "},
-                      Failure{"A--B", "ESyntaxError", "Error parsing expression:\rA-\rB"},
-                      Failure{"A^B^C", "ESyntaxError", "Error parsing expression:\rA^B\rC"},
-                      Failure{"SIN(X,Y)", "ESyntaxError", "Error parsing expression:\rX,Y\r "},
-                      Failure{"MAX(A)", "ESyntaxError", "Error parsing expression:\rMAX(A)"},
-                      Failure{"FOO(X)", "ESyntaxError", "Error parsing expression:\rFOO(X)"},
-                      Failure{"m13", "ESyntaxError", "Error parsing expression:\rM13"},
-                      Failure{"   ", "ESyntaxError", "Error parsing expression:\r"},
-                      Failure{")A+B(", "ESyntaxError", "Error parsing expression:\r)A\rB("},
-                      Failure{"7DIV", "ESyntaxError", "Error parsing expression:\r7\r"},
-                      Failure{"A+", "ESyntaxError", "Error parsing expression:\rA+"},
-                      Failure{"()", "ESyntaxError", "Error parsing expression:\r()"},
-                      Failure{"-", "ESyntaxError", "Error parsing expression:\r\r "},
-                      Failure{"1E", "ESyntaxError", "Error parsing expression:\r1E"},
-                      Failure{"MAX(,A)", "ESyntaxError", "Error parsing expression:\rMAX(,A)"},
-                      Failure{"1E999", "ESyntaxError", "Error parsing expression:\r1E999"},
-                      Failure{"A + B", "EExpressionHasBlanks", "Expression has blanks"},
-                      Failure{"(A+B", "EMissMatchingBracket", "Missing brackets in expression"},
-                      Failure{"A+B)", "EMissMatchingBracket", "Missing brackets in expression"}));
+    ::testing::Values(
+        Failure{"A*-B", "ESyntaxError", "Error parsing expression:\rA\r-B"},
+        Failure{"-A-B", "ESyntaxError", "Error parsing expression:\rA-B\r "},
+        Failure{"-2-A", "ESyntaxError", "Error parsing expression:\r2-A\r "},
+        Failure{"A--B", "ESyntaxError", "Error parsing expression:\rA-\rB"},
+        Failure{"A^B^C", "ESyntaxError", "Error parsing expression:\rA^B\rC"},
+        Failure{"SIN(X,Y)", "ESyntaxError", "Error parsing expression:\rX,Y\r "},
+        Failure{"MAX(A)", "ESyntaxError", "Error parsing expression:\rMAX(A)"},
+        Failure{"FOO(X)", "ESyntaxError", "Error parsing expression:\rFOO(X)"},
+        Failure{"m13", "ESyntaxError", "Error parsing expression:\rM13"},
+        Failure{"   ", "ESyntaxError", "Error parsing expression:\r"},
+        Failure{")A+B(", "ESyntaxError", "Error parsing expression:\r)A\rB("},
+        Failure{"7DIV", "ESyntaxError", "Error parsing expression:\r7\r"},
+        Failure{"A+", "ESyntaxError", "Error parsing expression:\rA+"},
+        Failure{"()", "ESyntaxError", "Error parsing expression:\r()"},
+        Failure{"-", "ESyntaxError", "Error parsing expression:\r\r "},
+        Failure{"1E", "ESyntaxError", "Error parsing expression:\r1E"},
+        Failure{"MAX(,A)", "ESyntaxError", "Error parsing expression:\rMAX(,A)"},
+        Failure{"1E999", "ESyntaxError", "Error parsing expression:\r1E999"},
+        // chains failing at their end: the texts are those of the last
+        // operator tried, the form tried last that has one inside
+        Failure{"E+E-E+E-/", "ESyntaxError", "Error parsing expression:\rE+E-E+E\r/"},
+        Failure{"E-E*E-E*E/", "ESyntaxError", "Error parsing expression:\rE-E*E-E\rE/"},
+        Failure{"A+B+C+D+", "ESyntaxError", "Error parsing expression:\rA+B+C\rD+"},
+        Failure{"A*-B*-C*-D/", "ESyntaxError", "Error parsing expression:\rA*-B*-C\r-D/"},
+        Failure{"M1DIVM1DIVM1/", "ESyntaxError", "Error parsing expression:\rM1DIVM1\rM1/"},
+        Failure{"A-B-C-D*", "ESyntaxError", "Error parsing expression:\rA-B-C\rD*"},
+        Failure{"A + B", "EExpressionHasBlanks", "Expression has blanks"},
+        Failure{"(A+B", "EMissMatchingBracket", "Missing brackets in expression"},
+        Failure{"A+B)", "EMissMatchingBracket", "Missing brackets in expression"}));
 
 std::string repeat(const std::string& piece, int n, const std::string& sep = "") {
     std::string s;
@@ -331,10 +348,36 @@ TEST(CompilerTest, AdversarialTextsStayBounded) {
         repeat("MAX(X-X,", 120) + "X" + repeat(")", 120),
         repeat("(X-", 250) + "X" + repeat(")", 250),
         repeat("-(", 300) + "X" + repeat(")", 300),
+        repeat("E+E-", 255) + "/",
+        repeat("E-E*", 255) + "/",
+        repeat("M1DIV", 200) + "/",
     };
     for (const std::string& t : texts) {
         EXPECT_THROW(f.parser.setExpression(t), EMathParserError) << t.substr(0, 40);
         EXPECT_TRUE(f.parser.program().empty());
+    }
+}
+
+// A long chain failing at its end names the same two parts as a short one: the
+// texts around the last operator of the last form tried that has one inside.
+TEST(CompilerTest, LongChainsNameThePartsAroundTheLastOperator) {
+    const struct {
+        std::string text;
+        std::string left, right;
+    } cases[] = {
+        {repeat("E+E-", 254) + "E+E/", repeat("E+E-", 253) + "E+E", "E+E/"},
+        {repeat("E-E*", 254) + "E-E/", repeat("E-E*", 253) + "E-E", "E-E/"},
+        {repeat("A-", 400) + "A*", repeat("A-", 399) + "A", "A*"},
+    };
+    for (const auto& c : cases) {
+        Fixture f;
+        try {
+            f.parser.setExpression(c.text);
+            ADD_FAILURE() << c.text.substr(0, 40) << " compiled";
+        } catch (const ESyntaxError& e) {
+            EXPECT_EQ(e.message(), "Error parsing expression:\r" + c.left + "\r" + c.right)
+                << c.text.substr(0, 40);
+        }
     }
 }
 
