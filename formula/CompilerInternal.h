@@ -107,7 +107,7 @@ class Memo {
     void reset(std::size_t textLength) {
         if (++stamp_ == 0) {
             for (auto& e : dense_) e.stamp = 0;
-            for (auto& e : table_) e.stamp = 0;
+            for (auto& e : table_) e.slot.stamp = 0;
             stamp_ = 1;
         }
         width_ = static_cast<std::uint32_t>(textLength + 1);
@@ -131,43 +131,16 @@ class Memo {
     // Returns 1 or 0 for a known answer, -1 when unknown.
     int get(int b, int e, Form f) const {
         const auto bit = static_cast<std::uint16_t>(1u << f);
-        const std::uint32_t key = keyOf(b, e);
-        if (denseMode_) {
-            const Slot& en = dense_[key];
-            if (en.stamp != stamp_ || !(en.known & bit)) return -1;
-            return (en.value & bit) ? 1 : 0;
-        }
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            const Entry& en = table_[i];
-            if (en.stamp != stamp_) return -1;
-            if (en.key == key) return (en.known & bit) ? ((en.value & bit) ? 1 : 0) : -1;
-        }
+        const Slot* en = find(keyOf(b, e));
+        if (!en || !(en->known & bit)) return -1;
+        return (en->value & bit) ? 1 : 0;
     }
 
     void put(int b, int e, Form f, bool v) {
         const auto bit = static_cast<std::uint16_t>(1u << f);
-        const std::uint32_t key = keyOf(b, e);
-        if (denseMode_) {
-            Slot& en = dense_[key];
-            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
-            en.known |= bit;
-            if (v) en.value |= bit;
-            return;
-        }
-        if ((used_ + 1) * 2 > table_.size()) grow();
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            Entry& en = table_[i];
-            if (en.stamp != stamp_) {
-                en = Entry{key, stamp_, bit, static_cast<std::uint16_t>(v ? bit : 0), Detail{}};
-                ++used_;
-                return;
-            }
-            if (en.key == key) {
-                en.known |= bit;
-                if (v) en.value |= bit;
-                return;
-            }
-        }
+        Slot& en = slot(keyOf(b, e));
+        en.known |= bit;
+        if (v) en.value |= bit;
     }
 
     // The detail of a range whose answers are known (put() came first).
@@ -180,104 +153,32 @@ class Memo {
     // of that operator (Compiler::nextSplit()): -2 when not known yet, -1 when there is
     // none.
     int splitFrom(bool minus, int b, int e) const {
-        const std::uint32_t key = keyOf(b, e);
-        if (denseMode_) {
-            const Slot& en = dense_[key];
-            return en.stamp == stamp_ ? en.splitFrom[minus] - 2 : -2;
-        }
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            const Entry& en = table_[i];
-            if (en.stamp != stamp_) return -2;
-            if (en.key == key) return en.splitFrom[minus] - 2;
-        }
+        const Slot* en = find(keyOf(b, e));
+        return en ? en->splitFrom[minus] - 2 : -2;
     }
     void putSplitFrom(bool minus, int b, int e, int pos) {
-        const auto stored = static_cast<std::int16_t>(pos + 2);
-        const std::uint32_t key = keyOf(b, e);
-        if (denseMode_) {
-            Slot& en = dense_[key];
-            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
-            en.splitFrom[minus] = stored;
-            return;
-        }
-        if ((used_ + 1) * 2 > table_.size()) grow();
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            Entry& en = table_[i];
-            if (en.stamp != stamp_) {
-                en = Entry{key, stamp_, 0, 0, Detail{}};
-                ++used_;
-            } else if (en.key != key) {
-                continue;
-            }
-            en.splitFrom[minus] = stored;
-            return;
-        }
+        slot(keyOf(b, e)).splitFrom[minus] = static_cast<std::int16_t>(pos + 2);
     }
 
     // Keyed by (b, s): the first '+' (minus: '-') from s whose left part [b, p) is an
     // operand of it (Compiler::nextLeftSplit()), and how far that was looked for.
     // found: the position, -1 when there is none before `scanned`, -2 when not known.
     void leftSplit(bool minus, int b, int s, int* found, int* scanned) const {
-        const std::uint32_t key = keyOf(b, s);
         *found = -2;
-        if (denseMode_) {
-            const Slot& en = dense_[key];
-            if (en.stamp == stamp_) {
-                *found = en.leftFound[minus] - 2;
-                *scanned = en.leftScanned[minus];
-            }
-            return;
-        }
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            const Entry& en = table_[i];
-            if (en.stamp != stamp_) return;
-            if (en.key == key) {
-                *found = en.leftFound[minus] - 2;
-                *scanned = en.leftScanned[minus];
-                return;
-            }
+        if (const Slot* en = find(keyOf(b, s))) {
+            *found = en->leftFound[minus] - 2;
+            *scanned = en->leftScanned[minus];
         }
     }
     void putLeftSplit(bool minus, int b, int s, int found, int scanned) {
-        const auto f = static_cast<std::int16_t>(found + 2);
-        const auto sc = static_cast<std::int16_t>(scanned);
-        const std::uint32_t key = keyOf(b, s);
-        if (denseMode_) {
-            Slot& en = dense_[key];
-            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
-            en.leftFound[minus] = f;
-            en.leftScanned[minus] = sc;
-            return;
-        }
-        if ((used_ + 1) * 2 > table_.size()) grow();
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            Entry& en = table_[i];
-            if (en.stamp != stamp_) {
-                en = Entry{key, stamp_, 0, 0, Detail{}};
-                ++used_;
-            } else if (en.key != key) {
-                continue;
-            }
-            en.leftFound[minus] = f;
-            en.leftScanned[minus] = sc;
-            return;
-        }
+        Slot& en = slot(keyOf(b, s));
+        en.leftFound[minus] = static_cast<std::int16_t>(found + 2);
+        en.leftScanned[minus] = static_cast<std::int16_t>(scanned);
     }
 
   private:
-    Detail* detailSlot(int b, int e) {
-        const std::uint32_t key = keyOf(b, e);
-        if (denseMode_) {
-            Slot& en = dense_[key];
-            return en.stamp == stamp_ ? &en.detail : nullptr;
-        }
-        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
-            Entry& en = table_[i];
-            if (en.stamp != stamp_) return nullptr;
-            if (en.key == key) return &en.detail;
-        }
-    }
-
+    // What is known of one range in the current compile; a slot of an earlier compile
+    // (another stamp) counts as empty.
     struct Slot {
         std::uint32_t stamp = 0;
         std::uint16_t known = 0;
@@ -287,16 +188,46 @@ class Memo {
         std::int16_t leftFound[2] = {0, 0};  // leftSplit(): found + 2; 0: not known
         std::int16_t leftScanned[2] = {0, 0};
     };
+    // A slot of the hash table used for long texts, with the range it belongs to.
     struct Entry {
         std::uint32_t key = 0;
-        std::uint32_t stamp = 0;
-        std::uint16_t known = 0;
-        std::uint16_t value = 0;
-        Detail detail;
-        std::int16_t splitFrom[2] = {0, 0};
-        std::int16_t leftFound[2] = {0, 0};
-        std::int16_t leftScanned[2] = {0, 0};
+        Slot slot;
     };
+
+    // The range's slot in the current compile, or null when nothing is known of it.
+    const Slot* find(std::uint32_t key) const {
+        if (denseMode_) {
+            const Slot& en = dense_[key];
+            return en.stamp == stamp_ ? &en : nullptr;
+        }
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            const Entry& en = table_[i];
+            if (en.slot.stamp != stamp_) return nullptr;
+            if (en.key == key) return &en.slot;
+        }
+    }
+    // The range's slot, made empty for the current compile when it has none yet.
+    Slot& slot(std::uint32_t key) {
+        if (denseMode_) {
+            Slot& en = dense_[key];
+            if (en.stamp != stamp_) en = Slot{stamp_, 0, 0, Detail{}};
+            return en;
+        }
+        if ((used_ + 1) * 2 > table_.size()) grow();
+        for (std::uint32_t i = hash(key) & mask_;; i = (i + 1) & mask_) {
+            Entry& en = table_[i];
+            if (en.slot.stamp != stamp_) {
+                en = Entry{key, Slot{stamp_, 0, 0, Detail{}}};
+                ++used_;
+                return en.slot;
+            }
+            if (en.key == key) return en.slot;
+        }
+    }
+    Detail* detailSlot(int b, int e) {
+        const Slot* en = find(keyOf(b, e));
+        return en ? const_cast<Detail*>(&en->detail) : nullptr;
+    }
 
     std::uint32_t keyOf(int b, int e) const {
         return static_cast<std::uint32_t>(b) * width_ + static_cast<std::uint32_t>(e);
@@ -310,9 +241,9 @@ class Memo {
         mask_ = static_cast<std::uint32_t>(table_.size() - 1);
         used_ = 0;
         for (const Entry& en : old) {
-            if (en.stamp != stamp_) continue;
+            if (en.slot.stamp != stamp_) continue;
             for (std::uint32_t i = hash(en.key) & mask_;; i = (i + 1) & mask_) {
-                if (table_[i].stamp != stamp_) {
+                if (table_[i].slot.stamp != stamp_) {
                     table_[i] = en;
                     ++used_;
                     break;
