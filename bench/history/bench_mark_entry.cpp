@@ -21,6 +21,7 @@
 #include "Contract.h"
 #include "Demo.h"
 #include "bench/QtBenchMain.h"
+#include "bench/sheet/LargeSheet.h"
 #include "data/TDM_ZOL_3.h"
 #include "history/TADOUpdateHistoryExec.h"
 #include "sheet/TForm2.h"
@@ -34,61 +35,13 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-
-template <class List>
-void choose(List* list, const QString& text) {
-    auto* model = static_cast<ui::LookupListModel*>(list->model());
-    for (int row = 0; row < model->rowCount(); ++row) {
-        if (model->index(row, 0).data().toString() == text) {
-            list->setKeyValue(model->keyAt(row));
-            return;
-        }
-    }
-    throw std::runtime_error("no entry " + text.toStdString());
-}
 
 // The main window signed in as the demo teacher with the sheet of Базы данных, ИС-24-1
 // open on the row of Кусаинов Алихан Ерболович (РК 1 30, РК 2 25, admitted).
-struct DemoWindow {
-    DemoWindow() {
-        dir = fs::temp_directory_path() / ("qor28_bench_mark_entry_" + std::to_string(rd()));
-        fs::create_directories(dir);
-        const std::string path = (dir / "QOR.db").string();
-        server::qor::install();
-        server::qor::createDemo(path);
-        ui::MessageService::setResponder([this](const ui::Message& m) {
-            messages += m.text.toStdString() + "\n";
-            return QMessageBox::Ok;
-        });
-        signin::TForm8::shownHook() = [](signin::TForm8& f) {
-            QTimer::singleShot(0, &f, [&f] {
-                f.Login_Edit->setText(QStringLiteral("a.ivanova"));
-                f.Password_Edit->setText(QString::fromLatin1(server::qor::demo::password));
-                f.SpeedButton2->click();
-            });
-        };
-        form = std::make_unique<sheet::TForm2>(dm, QString::fromStdString(dir.string()));
-        signin::TForm8::shownHook() = {};
-        form->setWindowState(Qt::WindowNoState);
-        form->resize(1280, 800);
-        form->show();
-
-        sheet::TForm2& f = *form;
-        const int first = server::qor::currentAcademicYear();
-        choose(f.DBLookupComboBox1, QStringLiteral("%1-%2").arg(first).arg(first + 1));
-        f.DBLookupComboBox1Click();
-        choose(f.DBLookupComboBox10, QStringLiteral("Осенний семестр (группы)"));
-        f.DBLookupComboBox10Click();
-        choose(f.DBLookupComboBox11, QStringLiteral("Базы данных {3}"));
-        f.DBLookupComboBox11Click();
-        choose(f.DBLookupListBox2, QStringLiteral("Экзамен"));
-        f.DBLookupListBox2Click();
-        choose(f.DBLookupComboBox9, QStringLiteral("ИС-24-1"));
-        f.DBLookupComboBox9Click();
-        choose(f.DBLookupComboBox3, QStringLiteral("Ведомость"));
-        f.DBLookupComboBox3Click();
+struct DemoWindow : benchsheet::Window {
+    DemoWindow() : Window(QStringLiteral("Базы данных {3}"), QStringLiteral("ИС-24-1"), false) {
+        form->DBLookupComboBox3Click();
         db::Dataset& sheet = dm.ADO_SP_Sort;
         if (!sheet.locate("student", db::Value(std::string("Кусаинов Алихан Ерболович"))))
             throw std::runtime_error("the demo sheet has no Кусаинов: " + messages);
@@ -97,12 +50,6 @@ struct DemoWindow {
         // the first save stamps the row with the sheet, the teacher and the day
         typeAndSave(0);
         if (!messages.empty()) throw std::runtime_error(messages);
-    }
-    ~DemoWindow() {
-        form.reset();
-        ui::MessageService::setResponder({});
-        std::error_code ec;
-        fs::remove_all(dir, ec);
     }
 
     // The exam mark typed, checked and saved: 20 and 21 in turn (a total of 75 or 76,
@@ -153,11 +100,6 @@ struct DemoWindow {
         return n;
     }
 
-    std::random_device rd;
-    fs::path dir;
-    std::string messages;
-    data::TDM_ZOL_3 dm;
-    std::unique_ptr<sheet::TForm2> form;
     int column = -1;
     db::DateTime dayBefore = db::makeDateTime(2026, 1, 10, 10);
 };

@@ -107,15 +107,17 @@ void choose(List* list, const QString& text) {
 }
 
 // The main window signed in as the demo teacher with everything but the sheet form
-// chosen.
+// chosen: by default the large sheet's discipline and group, with the large sheet added
+// to the demo database; any other demo discipline and group without it.
 struct Window {
-    Window() {
+    explicit Window(const QString& discipline = QStringLiteral("Нагрузочная дисциплина {5}"),
+                    const QString& group = QStringLiteral("БЕНЧ-300"), bool largeSheet = true) {
         dir = fs::temp_directory_path() / ("qor28_bench_sheet_" + std::to_string(rd()));
         fs::create_directories(dir);
         const std::string path = (dir / "QOR.db").string();
         server::qor::install();
         server::qor::createDemo(path);
-        addLargeSheet(path);
+        if (largeSheet) addLargeSheet(path);
         ui::MessageService::setResponder([this](const ui::Message& m) {
             messages += m.text.toStdString() + "\n";
             return QMessageBox::Ok;
@@ -138,11 +140,11 @@ struct Window {
         f.DBLookupComboBox1Click();
         choose(f.DBLookupComboBox10, QStringLiteral("Осенний семестр (группы)"));
         f.DBLookupComboBox10Click();
-        choose(f.DBLookupComboBox11, QStringLiteral("Нагрузочная дисциплина {5}"));
+        choose(f.DBLookupComboBox11, discipline);
         f.DBLookupComboBox11Click();
         choose(f.DBLookupListBox2, QStringLiteral("Экзамен"));
         f.DBLookupListBox2Click();
-        choose(f.DBLookupComboBox9, QStringLiteral("БЕНЧ-300"));
+        choose(f.DBLookupComboBox9, group);
         f.DBLookupComboBox9Click();
         choose(f.DBLookupComboBox3, QStringLiteral("Ведомость"));
         if (!messages.empty()) throw std::runtime_error(messages);
