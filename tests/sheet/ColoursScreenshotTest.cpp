@@ -32,12 +32,7 @@ TEST_F(ColoursScreenshot, ASheetShowingEveryColourRule) {
         sqlite3_free(error);
         sqlite3_close(file);
     }
-    form->setWindowState(Qt::WindowNoState);
-    form->resize(1280, 800);
-    form->show();
-    chooseUpToDiscipline(10, "Базы данных {3}");
-    pickText(form->DBLookupComboBox9, "ИС-24-1");
-    pickText(form->DBLookupComboBox3, "Ведомость");
+    showDemoSheet();
     db::Dataset& marks = dm.ADO_SP_Sort;
     ASSERT_EQ(marks.recordCount(), 23);
     EXPECT_NO_MESSAGE(log);

@@ -39,12 +39,7 @@ class MarkGridComponent : public SignedIn {
         if (HasFatalFailure()) return;
         sounds = 0;
         TForm1::exclamationSound() = [this] { ++sounds; };
-        form->setWindowState(Qt::WindowNoState);
-        form->resize(1280, 800);
-        form->show();
-        chooseUpToDiscipline(10, "Базы данных {3}");
-        pickText(form->DBLookupComboBox9, "ИС-24-1");
-        pickText(form->DBLookupComboBox3, "Ведомость");
+        showDemoSheet();
         ASSERT_GT(marks().recordCount(), 3);
         ASSERT_TRUE(log.messages.isEmpty()) << log.texts().join('|').toStdString();
         QCoreApplication::processEvents();

@@ -218,12 +218,7 @@ class SheetDisplay : public SignedIn {
         sql("DELETE FROM IndividualModulPermissPotok WHERE vid_rrnk = 1 AND id_rrnk_all = 1 "
             "AND id_f_e = 1 AND id_modul = 13");
         if (HasFatalFailure()) return;
-        form->setWindowState(Qt::WindowNoState);
-        form->resize(1280, 800);
-        form->show();
-        chooseUpToDiscipline(10, "Базы данных {3}");
-        pickText(form->DBLookupComboBox9, "ИС-24-1");
-        pickText(form->DBLookupComboBox3, "Ведомость");
+        showDemoSheet();
         ASSERT_EQ(marks().recordCount(), 23);
         ASSERT_NO_MESSAGE(log);
         QCoreApplication::processEvents();

@@ -118,4 +118,13 @@ void SignedIn::chooseUpToDiscipline(std::int64_t semester, const QString& discip
     pickText(form->DBLookupComboBox11, discipline);
 }
 
+void SignedIn::showDemoSheet() {
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(1280, 800);
+    form->show();
+    chooseUpToDiscipline(10, "Базы данных {3}");
+    pickText(form->DBLookupComboBox9, "ИС-24-1");
+    pickText(form->DBLookupComboBox3, "Ведомость");
+}
+
 }  // namespace sheettest

@@ -45,6 +45,8 @@ class SignedIn : public testing::Test {
     // Year, semester (10 for groups, 11 for streams of the first semester) and
     // discipline.
     void chooseUpToDiscipline(std::int64_t semester, const QString& discipline);
+    // The window shown at 1280 x 800 with the demo's Базы данных sheet of ИС-24-1 loaded.
+    void showDemoSheet();
 
     testsupport::TempFolder folder;
     QString previousFolder;

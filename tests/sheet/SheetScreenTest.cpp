@@ -36,12 +36,7 @@ QStringList cells(const ui::DataGrid& grid, const char* field) {
 }
 
 TEST_F(Screen, TheLoadedSheetLooksAsBefore) {
-    form->setWindowState(Qt::WindowNoState);
-    form->resize(1280, 800);
-    form->show();
-    chooseUpToDiscipline(10, "Базы данных {3}");
-    pickText(form->DBLookupComboBox9, "ИС-24-1");
-    pickText(form->DBLookupComboBox3, "Ведомость");
+    showDemoSheet();
     QCoreApplication::processEvents();
     const ui::DataGrid& grid = *form->KXDBGridEh1;
     EXPECT_EQ(columns(grid),

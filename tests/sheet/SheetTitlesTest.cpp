@@ -17,12 +17,7 @@ namespace {
 using Titles = SignedIn;
 
 TEST_F(Titles, LongTitlesWrapAtBlanksAndSyllablesAndShowWholeAsToolTips) {
-    form->setWindowState(Qt::WindowNoState);
-    form->resize(1280, 800);
-    form->show();
-    chooseUpToDiscipline(10, "Базы данных {3}");
-    pickText(form->DBLookupComboBox9, "ИС-24-1");
-    pickText(form->DBLookupComboBox3, "Ведомость");
+    showDemoSheet();
     ui::DataGrid* grid = form->KXDBGridEh1;
     auto* titles = static_cast<ui::DataGridTitles*>(grid->horizontalHeader());
     auto shown = [&](const char* field) {
