@@ -13,6 +13,7 @@
 #include <QSet>
 
 #include "tests/sheet/SheetFixture.h"
+#include "tests/support/Screenshot.h"
 #include "ui/DataGrid.h"
 #include "ui/LookupComboBox.h"
 
@@ -43,13 +44,8 @@ class CommandsScreenshot : public SignedIn {
         return image;
     }
     static void save(const QImage& image, const char* name) {
-        EXPECT_EQ(image.size(), QSize(1280, 800));
-        QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));
-        ASSERT_TRUE(image.save(QDir(QStringLiteral(QOR28_SCREENSHOT_DIR)).filePath(name), "PNG"));
-        QSet<QRgb> colours;
-        for (int y = 0; y < image.height(); y += 2)
-            for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-        EXPECT_GT(colours.size(), 100) << name;
+        testsupport::saveScreenshot(image, QStringLiteral(QOR28_SCREENSHOT_DIR),
+                                    QString::fromUtf8(name), QSize(1280, 800), 100);
     }
 };
 

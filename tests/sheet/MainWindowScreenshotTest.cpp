@@ -7,6 +7,7 @@
 #include <QSet>
 
 #include "tests/sheet/SheetFixture.h"
+#include "tests/support/Screenshot.h"
 #include "ui/LookupComboBox.h"
 
 namespace sheettest {
@@ -16,15 +17,8 @@ using Screenshot = SignedIn;
 
 void save(QWidget& window, const char* name) {
     QCoreApplication::processEvents();
-    const QImage image = window.grab().toImage();
-    EXPECT_EQ(image.size(), QSize(1280, 800));
-    QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));
-    ASSERT_TRUE(image.save(QDir(QStringLiteral(QOR28_SCREENSHOT_DIR)).filePath(name), "PNG"));
-    // More than an empty window: labels, lists and frames give many colours.
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-    EXPECT_GT(colours.size(), 100) << name;
+    testsupport::saveScreenshot(window.grab().toImage(), QStringLiteral(QOR28_SCREENSHOT_DIR),
+                                QString::fromUtf8(name), QSize(1280, 800), 100);
 }
 
 TEST_F(Screenshot, MainWindowWithTheChoiceMadeAndWithTheSheetLoaded) {

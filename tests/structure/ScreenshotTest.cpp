@@ -9,6 +9,7 @@
 #include "Demo.h"
 #include "server/Engine.h"
 #include "tests/structure/EditorFixture.h"
+#include "tests/support/Screenshot.h"
 #include "ui/LookupComboBox.h"
 
 namespace structuretest {
@@ -18,14 +19,8 @@ using Screenshot = Editor;
 
 void save(QWidget& window, const char* name, QSize size) {
     QCoreApplication::processEvents();
-    const QImage image = window.grab().toImage();
-    EXPECT_EQ(image.size(), size);
-    QDir().mkpath(QStringLiteral(QOR28_SCREENSHOT_DIR));
-    ASSERT_TRUE(image.save(QDir(QStringLiteral(QOR28_SCREENSHOT_DIR)).filePath(name), "PNG"));
-    QSet<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 2)
-        for (int x = 0; x < image.width(); x += 2) colours.insert(image.pixel(x, y));
-    EXPECT_GT(colours.size(), 50) << name;
+    testsupport::saveScreenshot(window.grab().toImage(), QStringLiteral(QOR28_SCREENSHOT_DIR),
+                                QString::fromUtf8(name), size, 50);
 }
 
 TEST_F(Screenshot, TheEditorWithFourPointsAndTheStreamsSheetAfterwards) {
