@@ -110,13 +110,7 @@ void CachedTranslation(benchmark::State& state) {
 BENCHMARK(CachedTranslation);
 
 void UncachedTranslation(benchmark::State& state) {
-    class Schema : public server::SchemaSource {
-      public:
-        const server::TableInfo& table(std::string_view) override { return none; }
-        bool isView(std::string_view) override { return false; }
-        bool isTableFunction(std::string_view) override { return false; }
-        server::TableInfo none;
-    } schema;
+    server::NoSchema schema;
     for (auto _ : state)
         benchmark::DoNotOptimize(server::Translator::translate(markSheetQuery, schema));
 }

@@ -33,6 +33,18 @@ class SchemaSource {
     virtual bool isTableFunction(std::string_view name) = 0;  // a registered table function
 };
 
+// A schema that knows no table, view or table function, for translating a statement on its
+// own (the front end's tests and benchmarks).
+class NoSchema : public SchemaSource {
+  public:
+    const TableInfo& table(std::string_view) override { return none_; }
+    bool isView(std::string_view) override { return false; }
+    bool isTableFunction(std::string_view) override { return false; }
+
+  private:
+    TableInfo none_;
+};
+
 // The declared type of a value of type `t` and text length `size` (-1 or 0: any
 // length); an empty name for Null, which converts nothing.
 ast::TypeName typeNameFor(Type t, int size);

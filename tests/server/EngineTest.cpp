@@ -270,13 +270,7 @@ TEST_F(ServerTest, RandomTextNeverCrashes) {
 }
 
 TEST(FrontEnd, NestedDerivedTablesTranslateInLinearTime) {
-    class NoSchema : public server::SchemaSource {
-      public:
-        const server::TableInfo& table(std::string_view) override { return none; }
-        bool isView(std::string_view) override { return false; }
-        bool isTableFunction(std::string_view) override { return false; }
-        server::TableInfo none;
-    } schema;
+    server::NoSchema schema;
     std::string sql = "select 1 as a";
     for (int i = 0; i < 45; ++i) sql = "select t.a from (" + sql + ") t where t.a = (select 1)";
     auto start = std::chrono::steady_clock::now();
@@ -855,13 +849,7 @@ TEST_F(ServerTest, TranslationsAreCachedByExactText) {
 }
 
 TEST(FrontEnd, PrintsSqliteForTheCommonShapes) {
-    class NoSchema : public server::SchemaSource {
-      public:
-        const server::TableInfo& table(std::string_view) override { return none; }
-        bool isView(std::string_view) override { return false; }
-        bool isTableFunction(std::string_view) override { return false; }
-        server::TableInfo none;
-    } schema;
+    server::NoSchema schema;
     auto p = server::Translator::translate("select TOP 3 [a] from [QOR].[dbo].[t] order by a desc",
                                            schema);
     ASSERT_EQ(p.ops.size(), 1u);

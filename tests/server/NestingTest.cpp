@@ -113,13 +113,7 @@ TEST_F(NestingTest, TheFoundBatchIsASyntaxError) {
 constexpr double kStallSeconds = 5.0;
 
 TEST(FuzzRegressions, EveryKeptInputTranslatesOrFailsWithoutStalling) {
-    class Schema : public server::SchemaSource {
-      public:
-        const server::TableInfo& table(std::string_view) override { return none; }
-        bool isView(std::string_view) override { return false; }
-        bool isTableFunction(std::string_view) override { return false; }
-        server::TableInfo none;
-    } schema;
+    server::NoSchema schema;
     int inputs = 0;
     for (const auto& entry : std::filesystem::directory_iterator(QOR28_FUZZ_REGRESSIONS)) {
         std::ifstream in(entry.path(), std::ios::binary);
