@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/GradingParser.h"
 #include "formula/TParser.h"
 
 #ifndef QOR28_FORMULA_REGRESSIONS
@@ -19,16 +20,7 @@
 
 namespace {
 
-formula::TParser& gradingParser() {
-    static formula::TParser* parser = [] {
-        auto* p = new formula::TParser;
-        for (const char* name : {"m1", "m2", "m3", "m4", "m5", "m6", "m7", "m8", "m9", "m10", "m11",
-                                 "m12", "dop", "dop2"})
-            p->SetVariable(name, 3);
-        return p;
-    }();
-    return *parser;
-}
+using bench::gradingParser;
 
 void compileText(benchmark::State& state, const std::string& text) {
     formula::TParser& parser = gradingParser();

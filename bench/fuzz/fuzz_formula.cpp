@@ -10,17 +10,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "bench/GradingParser.h"
 #include "formula/TParser.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     if (size > 1100) return 0;
-    static formula::TParser* parser = [] {
-        auto* p = new formula::TParser;
-        for (const char* name : {"m1", "m2", "m3", "m4", "m5", "m6", "m7", "m8", "m9", "m10", "m11",
-                                 "m12", "dop", "dop2"})
-            p->SetVariable(name, 3);
-        return p;
-    }();
+    formula::TParser* parser = &bench::gradingParser();
     try {
         parser->setExpression(std::string_view(reinterpret_cast<const char*>(data), size));
         (void)parser->Value();
