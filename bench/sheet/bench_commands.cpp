@@ -6,6 +6,7 @@
 
 #include <QDate>
 #include <QDateTimeEdit>
+#include <QPixmap>
 #include <QPushButton>
 
 #include "bench/QtBenchMain.h"
@@ -56,6 +57,18 @@ void DateForAll300(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kStudents);
 }
 BENCHMARK(DateForAll300)->Unit(benchmark::kMillisecond);
+
+// The loaded sheet's grid painted whole, every visible cell through the grid component and
+// the window's colour rules.
+void PaintSheet300(benchmark::State& state) {
+    Window w;
+    w.open();
+    QWidget* viewport = w.form->KXDBGridEh1->viewport();
+    QPixmap target(viewport->size());
+    for (auto _ : state) viewport->render(&target);
+    state.counters["viewport_px"] = viewport->width() * viewport->height();
+}
+BENCHMARK(PaintSheet300)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 
